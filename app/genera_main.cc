@@ -1,0 +1,9 @@
+// genera: writes the built-in scenario into the program's own directory.
+#include "app/filesystem.h"
+#include "app/platform.h"
+#include "app/run.h"
+
+int main() {
+  auto piattaforma = binario::nuova_piattaforma_senza_finestra();
+  binario::Form_Load(*piattaforma, binario::file_system_posix());
+}

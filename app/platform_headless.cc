@@ -1,0 +1,50 @@
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/platform.h"
+
+namespace binario {
+
+std::string cartella_eseguibile() {
+  std::string buf(PATH_MAX, '\0');
+  ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+  if (n <= 0) return ".";
+  buf.resize(static_cast<size_t>(n));
+  auto slash = buf.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return buf.substr(0, slash);
+}
+
+namespace {
+
+class PiattaformaSenzaFinestra final : public Piattaforma {
+ public:
+  void mostra_finestra() override {}
+  void ridisegna_finestra() override {
+    if (::isatty(STDERR_FILENO)) std::fputs("Attendere\n", stderr);
+  }
+  int messaggio(const std::string& testo) override {
+    std::fprintf(stderr, "%s\n", testo.c_str());
+    return 1;  // OK
+  }
+  [[noreturn]] void termina(int codice) override {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(codice);
+  }
+  std::string cartella_programma() override { return cartella_eseguibile(); }
+  char separatore() const override { return '/'; }
+};
+
+}  // namespace
+
+std::unique_ptr<Piattaforma> nuova_piattaforma_senza_finestra() {
+  return std::make_unique<PiattaformaSenzaFinestra>();
+}
+
+}  // namespace binario

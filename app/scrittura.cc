@@ -1,0 +1,41 @@
+#include "app/scrittura.h"
+
+namespace binario {
+
+Status Scrittore::svuota() {
+  if (status_.is_ok() && !buffer_.empty()) status_ = file_.append(buffer_);
+  buffer_.clear();
+  return status_;
+}
+
+std::string nome_temporaneo(const std::string& path) { return path + ".tmp"; }
+
+Status sostituisci_file(FileSystem& fs, const std::string& path,
+                        const std::function<void(Scrittore&)>& produci) {
+  if (fs.is_read_only(path)) return Status::io(kErroreAccesso, "Path/File access error", path);
+  const std::string temp = nome_temporaneo(path);
+  std::unique_ptr<WritableFile> file;
+  Status s = fs.new_writable_file(temp, &file);
+  if (!s.is_ok()) {
+    // Creating may have left an empty file behind before failing.
+    if (fs.exists(temp)) fs.remove_file(temp);
+    return s;
+  }
+  {
+    Scrittore w(*file);
+    produci(w);
+    s = w.svuota();
+  }
+  if (s.is_ok()) s = file->flush();
+  Status chiusura = file->close();
+  if (s.is_ok()) s = chiusura;
+  file.reset();
+  if (s.is_ok()) s = fs.rename_file(temp, path);
+  if (!s.is_ok()) {
+    fs.remove_file(temp);
+    return s;
+  }
+  return Status::ok();
+}
+
+}  // namespace binario

@@ -1,0 +1,69 @@
+#pragma once
+// Writing an output file so that it is never seen half written: the bytes go
+// to a temporary file beside the target, which is flushed and then renamed
+// over the target. On any failure the temporary is removed and the target
+// keeps its previous content (or stays absent).
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/filesystem.h"
+
+namespace binario {
+
+// Buffered little-endian output into a WritableFile. The first failure is
+// kept; later writes are ignored and `status()` reports it.
+class Scrittore {
+ public:
+  explicit Scrittore(WritableFile& file) : file_(file) { buffer_.reserve(kCapacita); }
+
+  void byte(uint8_t v) { put(&v, 1); }
+  void i16(int16_t v) { u16(static_cast<uint16_t>(v)); }
+  void u16(uint16_t v) {
+    unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+    put(b, 2);
+  }
+  void i32(int32_t v) {
+    uint32_t u = static_cast<uint32_t>(v);
+    unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
+                          static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
+    put(b, 4);
+  }
+  void f64(double v) {
+    uint64_t u;
+    std::memcpy(&u, &v, sizeof u);
+    unsigned char b[8];
+    for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(u >> (8 * i));
+    put(b, 8);
+  }
+  void bytes(std::string_view s) { put(s.data(), s.size()); }
+
+  // Writes out what is buffered.
+  Status svuota();
+  const Status& status() const { return status_; }
+
+ private:
+  static constexpr size_t kCapacita = 1 << 16;
+  void put(const void* p, size_t n) {
+    if (buffer_.size() + n > kCapacita) svuota();
+    buffer_.append(static_cast<const char*>(p), n);
+  }
+
+  WritableFile& file_;
+  std::string buffer_;
+  Status status_;
+};
+
+// Name of the temporary file used while `path` is being replaced.
+std::string nome_temporaneo(const std::string& path);
+
+// Replaces the file `path` with what `produci` writes. A target that exists and
+// is read-only stops this before anything is written.
+Status sostituisci_file(FileSystem& fs, const std::string& path,
+                        const std::function<void(Scrittore&)>& produci);
+
+}  // namespace binario

@@ -1,0 +1,27 @@
+#pragma once
+// Text files: every text the program writes goes through scrivi_file_testo,
+// one byte per character in Windows-1252, each line ended by CR LF.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "app/filesystem.h"
+
+namespace binario {
+
+// The marker a writer stores right after its last line; it is never written.
+inline constexpr std::string_view kFineRighe = "riferimento fine del file";
+
+// A writer's line table: 1001 entries, indexes 0 to 1000.
+using tabella_righe = std::array<std::string, 1001>;
+
+// Writes every entry of `righe` up to the end marker, each followed by CR LF,
+// replacing the file `nome_file`. The strings are already Windows-1252 bytes.
+Status scrivi_file_testo(FileSystem& fs, const tabella_righe& righe, const std::string& nome_file);
+
+// Converts UTF-8 text to Windows-1252, one byte per character. Characters
+// without a Windows-1252 byte become '?'.
+std::string cp1252(std::string_view utf8);
+
+}  // namespace binario

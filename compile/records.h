@@ -1,0 +1,108 @@
+#pragma once
+// The compiled scenario: track cells, header records and the plan of the
+// track, as the simulator's files hold them.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace binario {
+
+// One cell of the track grid, 50 metres of line.
+struct cella {
+  uint8_t tipo = 0;  // kind code, see below; 0 = empty
+  int16_t valore_a = 0;
+  int16_t valore_b = 0;
+  int16_t valore_c = 0;
+  int16_t valore_d = 0;
+  uint8_t tempo_segnale = 0;
+  uint8_t codice_avviso = 0;
+  uint8_t tipo_montagna = 0;
+  uint8_t velocita_limite = 0;  // km/h divided by 5
+  uint8_t pendenza = 0;         // per mille plus 100
+  uint8_t aderenza = 0;
+
+  bool operator==(const cella&) const = default;
+};
+
+// Cell kind codes.
+namespace tipo_cella {
+inline constexpr uint8_t vuota = 0;
+inline constexpr uint8_t segnale = 1;
+inline constexpr uint8_t fine_rallentamento = 2;
+inline constexpr uint8_t inizio_rallentamento = 3;
+inline constexpr uint8_t avviso_rallentamento = 4;
+inline constexpr uint8_t approccio_rallentamento = 5;
+inline constexpr uint8_t indicatori_v_max = 6;
+inline constexpr uint8_t fermata = 10;
+inline constexpr uint8_t montagna = 11;
+inline constexpr uint8_t abbattimento = 12;
+inline constexpr uint8_t abbattimento_senza_codice = 13;
+inline constexpr uint8_t cartello = 14;
+}  // namespace tipo_cella
+
+// A cell is free for a new feature when it is empty or holds only a
+// `montagna` marker.
+inline bool libera(const cella& c) { return c.tipo == tipo_cella::vuota || c.tipo == tipo_cella::montagna; }
+
+// One header record: a station, a sign-board text or a header slot.
+struct voce {
+  uint8_t tipo = 0;
+  int32_t inizio_zona = 0;
+  int32_t fine_zona = 0;
+  int32_t posizione = 0;
+  uint8_t colonna_4 = 0;
+  std::string nome;  // Windows-1252 bytes
+  int16_t colonna_7 = 0;
+  int16_t colonna_8 = 0;
+  int16_t colonna_10 = 0;
+  int16_t colonna_11 = 0;
+  int16_t colonna_12 = 0;
+  uint8_t colonna_9 = 0;
+  uint8_t colonna_13 = 0;
+  uint8_t colonna_6 = 0;
+  uint8_t colonna_5 = 0;
+  int32_t orario = 0;
+
+  bool operator==(const voce&) const = default;
+};
+
+inline constexpr int kNumeroVoci = 87;  // voci 0 to 86
+using tabella_voci = std::array<voce, kNumeroVoci>;
+
+// The plan of the track: x and y of the centre line at every whole metre.
+// Its elements are variants. Metres 0 and 1 become integers when the origin
+// is placed; every later metre is computed in turn, as a double, from metre 2
+// upwards; whatever has not been reached stays empty. That order never
+// varies, so the kind of each element follows from how far the plan got.
+class tabella_tracciato {
+ public:
+  enum class tipo_elemento : uint16_t { vuoto = 0, intero = 2, reale = 5 };
+
+  // Metres 0 to `ultimo_metro`, all empty.
+  void crea(int32_t ultimo_metro);
+  void distruggi();
+  bool esiste() const { return !x_.empty(); }
+  int32_t ultimo_metro() const { return static_cast<int32_t>(x_.size()) - 1; }
+
+  // Metre 0 at (0, 0) and metre 1 at (0, 1), as integers.
+  void poni_origine();
+  // Stores the next metre to be computed (2, then 3, ...). A metre beyond
+  // the last one throws guasto_imprevisto.
+  void aggiungi(int32_t metro, double x, double y);
+  // Metres computed so far, counting from 2.
+  int32_t prossimo_metro() const { return prossimo_; }
+
+  tipo_elemento tipo(int32_t metro) const;
+  double x(int32_t metro) const { return x_[static_cast<size_t>(metro)]; }
+  double y(int32_t metro) const { return y_[static_cast<size_t>(metro)]; }
+
+ private:
+  std::vector<double> x_;
+  std::vector<double> y_;
+  bool origine_ = false;
+  int32_t prossimo_ = 2;
+};
+
+}  // namespace binario

@@ -1,0 +1,13 @@
+#include "app/form1.h"
+#include "app/nomi_file.h"
+
+namespace binario {
+
+tabella_righe Form1::righe_rallentamenti() {
+  tabella_righe r;
+  r[0] = std::string(kFineRighe);
+  return r;
+}
+Status Form1::dati_rallentamenti() { return scrivi_file_testo(fs, righe_rallentamenti(), percorso(nome_rallentamenti(nome_linea, numero_treno))); }
+
+}  // namespace binario
