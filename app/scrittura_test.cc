@@ -19,5 +19,81 @@ TEST(Scrittore, LittleEndianFields) {
   EXPECT_EQ(fs.files().at("/d/f"), std::string("\xAB\xFE\xFF\x04\x03\x02\x01\0\0\0\0\0\0\xF0\x3Fxy", 17));
 }
 
+TEST(Scrittore, LargeOutputCrossesTheBufferIntact) {
+  MemFileSystem fs;
+  ASSERT_TRUE(sostituisci_file(fs, "/d/f", [](Scrittore& w) {
+                for (int i = 0; i < 100000; ++i) w.i32(i);
+              }).is_ok());
+  const std::string& b = fs.files().at("/d/f");
+  ASSERT_EQ(b.size(), 400000u);
+  EXPECT_EQ(static_cast<unsigned char>(b[4 * 77777]), 77777 & 0xFF);
+}
+
+// A file system whose writes fail once `limite` bytes have been written: the
+// first part lands, then the disk is full.
+class DiscoPieno : public MemFileSystem {
+ public:
+  explicit DiscoPieno(size_t limite) : limite_(limite) {}
+  Status new_writable_file(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+    std::unique_ptr<WritableFile> inner;
+    Status s = MemFileSystem::new_writable_file(path, &inner);
+    if (!s.is_ok()) return s;
+    *file = std::make_unique<File>(std::move(inner), limite_, path);
+    return s;
+  }
+
+ private:
+  struct File : WritableFile {
+    File(std::unique_ptr<WritableFile> f, size_t limite, std::string p)
+        : inner(std::move(f)), resto(limite), path(std::move(p)) {}
+    Status append(std::string_view d) override {
+      if (d.size() <= resto) {
+        resto -= d.size();
+        return inner->append(d);
+      }
+      inner->append(d.substr(0, resto));
+      resto = 0;
+      return Status::io(kErroreDiscoPieno, "Disk full", path);
+    }
+    Status flush() override { return inner->flush(); }
+    Status close() override { return inner->close(); }
+    std::unique_ptr<WritableFile> inner;
+    size_t resto;
+    std::string path;
+  };
+  size_t limite_;
+};
+
+TEST(SostituisciFile, FailureKeepsTheOldFileAndLeavesNoTemporary) {
+  for (size_t limite : {size_t{0}, size_t{10}, size_t{70000}}) {
+    DiscoPieno fs(limite);
+    fs.files()["/d/f"] = "vecchio";
+    Status s = sostituisci_file(fs, "/d/f", [](Scrittore& w) {
+      for (int i = 0; i < 50000; ++i) w.i32(i);
+    });
+    EXPECT_EQ(s.numero(), kErroreDiscoPieno) << limite;
+    EXPECT_EQ(fs.files().at("/d/f"), "vecchio");
+    EXPECT_EQ(fs.files().size(), 1u) << "a temporary file was left behind";
+  }
+}
+
+TEST(SostituisciFile, FailureOnANewFileLeavesNothing) {
+  DiscoPieno fs(3);
+  Status s = sostituisci_file(fs, "/d/f", [](Scrittore& w) { w.bytes("abcdef"); });
+  EXPECT_FALSE(s.is_ok());
+  EXPECT_TRUE(fs.files().empty());
+}
+
+TEST(SostituisciFile, ReadOnlyTargetStopsBeforeAnythingIsWritten) {
+  MemFileSystem fs;
+  fs.files()["/d/f"] = "vecchio";
+  fs.set_read_only("/d/f", true);
+  bool chiamato = false;
+  Status s = sostituisci_file(fs, "/d/f", [&](Scrittore&) { chiamato = true; });
+  EXPECT_EQ(s.numero(), kErroreAccesso);
+  EXPECT_FALSE(chiamato);
+  EXPECT_EQ(fs.files().size(), 1u);
+}
+
 }  // namespace
 }  // namespace binario

@@ -1,13 +1,88 @@
+#include <array>
+#include <string>
+
 #include "app/form1.h"
 #include "app/nomi_file.h"
+#include "documents/colonne.h"
+#include "sources/nomi.h"
 
 namespace binario {
 
+namespace {
+
+// N., location, start, speed, length, prescriptions.
+constexpr std::array<size_t, 6> kLarghezze = {3, 28, 12, 10, 9, 12};
+
+constexpr const char* kRigaVuota = " |   |                            |            |          |         |            |";
+constexpr const char* kRighello = " |___|____________________________|____________|__________|_________|____________|";
+
+struct rallentamento {
+  int numero;
+  std::string luogo;
+  int inizio;     // metres along the line, not kilometres
+  int velocita;   // km/h
+  int lunghezza;  // metres
+};
+
+std::string stazione(size_t n) { return std::string(nomi::kStazioni[n - 1].comune); }
+
+// The two slowdowns of the service description, at its starts, speeds and
+// lengths, so that the order names the restrictions the driver will meet.
+std::array<rallentamento, 2> rallentamenti() {
+  return {{
+      {1, stazione(6) + " - " + stazione(7), 14250, 30, 1550},
+      {2, stazione(10), 24750, 40, 300},
+  }};
+}
+
+std::string riga_rallentamento(const rallentamento& r) {
+  return riga_a_colonne<6>({" " + std::to_string(r.numero) + " ", " " + r.luogo,
+                            "   " + a_destra(std::to_string(r.inizio), 5) + "    ",
+                            "    " + a_destra(std::to_string(r.velocita), 2) + "    ",
+                            a_destra(std::to_string(r.lunghezza), 6) + "   ", "    ---     "},
+                           kLarghezze);
+}
+
+}  // namespace
+
 tabella_righe Form1::righe_rallentamenti() {
   tabella_righe r;
-  r[0] = std::string(kFineRighe);
+  size_t n = 0;
+  auto riga = [&](std::string testo) { r[n++] = std::move(testo); };
+
+  riga("");
+  riga("                                 Modulo M. 3");
+  riga("                           ORDINE DI RALLENTAMENTO");
+  riga(" ________________________________________________________________________________");
+  riga("  Linea  " + std::string(nomi::kNomeLineaEsteso));
+  riga("");
+  riga("  Si ordina al macchinista del treno n.019 di effettuare i seguenti rallentamenti");
+  riga("  _______________________________________________________________________________");
+
+  riga(" |   |                            |Inizio dopo |          |         |            |");
+  riga(" | N.|      FRA LE STAZIONI       | il cippo   | Velocita'|Lunghezza|Prescrizioni|");
+  riga(" |   |   (o nelle Stazioni di)    |chilometrico|          |   metri | specifiche |");
+  riga(kRighello);
+  riga(kRigaVuota);
+  for (const rallentamento& x : rallentamenti()) riga(riga_rallentamento(x));
+  for (int i = 0; i < 23; ++i) riga(kRigaVuota);
+  riga(kRighello);
+  riga("");
+
+  // The legend keeps its own order and wording, D before C.
+  riga("              Prescrizioni specifiche");
+  riga(" A - Da rispettare con tutto il treno (per i treni viaggiatori)");
+  riga(" B - Interessa anche la stazione di.......");
+  riga(" D - Rallentamneto N. ... e N. ...  sono contigui");
+  riga(" C - Da rispettare dalle ore ....  alle ore ..... di tutti");
+  riga("     i giorni esclusi i seguenti:.........");
+
+  r[n] = std::string(kFineRighe);
   return r;
 }
-Status Form1::dati_rallentamenti() { return scrivi_file_testo(fs, righe_rallentamenti(), percorso(nome_rallentamenti(nome_linea, numero_treno))); }
+
+Status Form1::dati_rallentamenti() {
+  return scrivi_file_testo(fs, righe_rallentamenti(), percorso(nome_rallentamenti(nome_linea, numero_treno)));
+}
 
 }  // namespace binario
