@@ -35,7 +35,8 @@ class FileSystem {
   virtual Status remove_file(const std::string& path) = 0;
 };
 
-// The machine's own file system. Stateless; one instance serves every caller.
+// The machine's own file system (POSIX calls, or Win32 calls on Windows).
+// Stateless; one instance serves every caller.
 FileSystem& file_system_posix();
 
 // A file system held in memory, for tests and for the fuzzer.

@@ -4,6 +4,6 @@
 #include "app/run.h"
 
 int main() {
-  auto piattaforma = binario::nuova_piattaforma_senza_finestra();
+  auto piattaforma = binario::nuova_piattaforma_con_finestra();
   binario::Form_Load(*piattaforma, binario::file_system_posix());
 }

@@ -31,6 +31,11 @@ inline constexpr int kUscitaErroreFatale = 3;   // a final check ended the run (
 // is a terminal; a message box becomes its text on standard error.
 std::unique_ptr<Piattaforma> nuova_piattaforma_senza_finestra();
 
+// The platform of genera: a real window and message box where the machine
+// has a display (Win32 on Windows, FLTK on a Linux desktop), otherwise the
+// platform without a window.
+std::unique_ptr<Piattaforma> nuova_piattaforma_con_finestra();
+
 // The directory of the running executable, as the OS reports it.
 std::string cartella_eseguibile();
 

@@ -1,3 +1,5 @@
+#ifndef _WIN32
+
 #include <unistd.h>
 
 #include <climits>
@@ -48,3 +50,5 @@ std::unique_ptr<Piattaforma> nuova_piattaforma_senza_finestra() {
 }
 
 }  // namespace binario
+
+#endif  // _WIN32

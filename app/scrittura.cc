@@ -10,6 +10,16 @@ Status Scrittore::svuota() {
 
 std::string nome_temporaneo(const std::string& path) { return path + ".tmp"; }
 
+namespace {
+
+// The temporary is gone once the failure is reported: name the file the
+// step was writing.
+Status per_bersaglio(const Status& s, const std::string& path) {
+  return Status::io(s.numero(), s.descrizione(), path);
+}
+
+}  // namespace
+
 Status sostituisci_file(FileSystem& fs, const std::string& path,
                         const std::function<void(Scrittore&)>& produci) {
   if (fs.is_read_only(path)) return Status::io(kErroreAccesso, "Path/File access error", path);
@@ -19,12 +29,18 @@ Status sostituisci_file(FileSystem& fs, const std::string& path,
   if (!s.is_ok()) {
     // Creating may have left an empty file behind before failing.
     if (fs.exists(temp)) fs.remove_file(temp);
-    return s;
+    return per_bersaglio(s, path);
   }
-  {
+  try {
     Scrittore w(*file);
     produci(w);
     s = w.svuota();
+  } catch (...) {
+    // Nothing half written may stay behind, whatever stopped the writer.
+    file->close();
+    file.reset();
+    fs.remove_file(temp);
+    throw;
   }
   if (s.is_ok()) s = file->flush();
   Status chiusura = file->close();
@@ -33,7 +49,7 @@ Status sostituisci_file(FileSystem& fs, const std::string& path,
   if (s.is_ok()) s = fs.rename_file(temp, path);
   if (!s.is_ok()) {
     fs.remove_file(temp);
-    return s;
+    return per_bersaglio(s, path);
   }
   return Status::ok();
 }

@@ -37,9 +37,7 @@ uint8_t basso8(int64_t v) { return static_cast<uint8_t>(v); }
 
 int64_t cella_di(int64_t posizione) { return arrotonda_intero(static_cast<double>(posizione) / 50 + 1); }
 
-bool nella_griglia(const Form1& f, int64_t i) {
-  return i >= 0 && i < static_cast<int64_t>(f.griglia_celle.size());
-}
+bool nella_griglia(const Form1& f, int64_t i) { return i >= 0 && i < static_cast<int64_t>(f.griglia_celle.size()); }
 
 // Without a grid there is nowhere to place anything: the reader called us
 // before "lunghezza percorso", which it reports as an unforeseen failure.
@@ -160,8 +158,8 @@ void Form1::memo_rallentamento(int32_t x, int32_t v, int32_t l, int32_t f_tt, in
   }
 }
 
-void Form1::memo_segnale(int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp,
-                         int32_t dx, int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
+void Form1::memo_segnale(int32_t posizione, int32_t sx, int32_t s1, int32_t s2, int32_t s3, int32_t rapp, int32_t dx,
+                         int32_t d1, int32_t d2, int32_t d3, int32_t tempo) {
   richiedi_griglia(*this, "memo_segnale");
   const int64_t i = cella_di(posizione);
   cella* c = cella_libera(*this, i, posizione, kSegnaleOccupato);
@@ -179,7 +177,8 @@ void Form1::memo_segnale(int32_t posizione, int32_t sx, int32_t s1, int32_t s2, 
   // are dropped.
   const int64_t codice = (int64_t{sx} * 3 + dx) * 10;
   for (int64_t b = 1; b <= 4; ++b)
-    if (nella_griglia(*this, i - 2 * b)) griglia_celle[static_cast<size_t>(i - 2 * b)].codice_avviso = basso8(codice + b);
+    if (nella_griglia(*this, i - 2 * b))
+      griglia_celle[static_cast<size_t>(i - 2 * b)].codice_avviso = basso8(codice + b);
 }
 
 }  // namespace binario

@@ -1,10 +1,46 @@
 #include "compile/records.h"
 
+#include <cstdint>
+#include <new>
 #include <string>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+
+#include <cstdlib>
+#endif
 
 #include "app/status.h"
 
 namespace binario {
+
+#if defined(__linux__)
+namespace {
+constexpr size_t kPaginaGrande = size_t{2} << 20;
+// Below half a huge page the rounding would waste more than the column holds.
+constexpr size_t kColonnaGrande = kPaginaGrande / 2;
+}  // namespace
+
+void* alloca_colonna(size_t byte) {
+  if (byte < kColonnaGrande) return ::operator new(byte);
+  if (byte > SIZE_MAX - kPaginaGrande) throw std::bad_alloc();
+  const size_t intero = (byte + kPaginaGrande - 1) / kPaginaGrande * kPaginaGrande;
+  void* p = std::aligned_alloc(kPaginaGrande, intero);
+  if (p == nullptr) throw std::bad_alloc();
+  ::madvise(p, intero, MADV_HUGEPAGE);  // only a hint: refused, the pages are just smaller
+  return p;
+}
+
+void libera_colonna(void* p, size_t byte) noexcept {
+  if (byte < kColonnaGrande)
+    ::operator delete(p);
+  else
+    std::free(p);
+}
+#else
+void* alloca_colonna(size_t byte) { return ::operator new(byte); }
+void libera_colonna(void* p, size_t) noexcept { ::operator delete(p); }
+#endif
 
 void tabella_tracciato::crea(int32_t ultimo_metro) {
   if (ultimo_metro < 0) throw guasto_imprevisto("tracciato: lunghezza negativa");

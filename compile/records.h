@@ -3,6 +3,7 @@
 // track, as the simulator's files hold them.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -71,6 +72,24 @@ struct voce {
 inline constexpr int kNumeroVoci = 87;  // voci 0 to 86
 using tabella_voci = std::array<voce, kNumeroVoci>;
 
+// Storage for the plan's columns. A long line's plan fills tens of megabytes,
+// each byte written once; taking that much fresh memory page by small page
+// costs more than tracing and writing the plan, so large columns are asked
+// for in huge pages where the system offers them.
+void* alloca_colonna(size_t byte);
+void libera_colonna(void* p, size_t byte) noexcept;
+
+template <typename T>
+struct allocatore_colonna {
+  using value_type = T;
+  allocatore_colonna() = default;
+  template <typename U>
+  allocatore_colonna(const allocatore_colonna<U>&) noexcept {}
+  T* allocate(size_t n) { return static_cast<T*>(alloca_colonna(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) noexcept { libera_colonna(p, n * sizeof(T)); }
+  friend bool operator==(const allocatore_colonna&, const allocatore_colonna&) { return true; }
+};
+
 // The plan of the track: x and y of the centre line at every whole metre.
 // Its elements are variants. Metres 0 and 1 become integers when the origin
 // is placed; every later metre is computed in turn, as a double, from metre 2
@@ -99,8 +118,8 @@ class tabella_tracciato {
   double y(int32_t metro) const { return y_[static_cast<size_t>(metro)]; }
 
  private:
-  std::vector<double> x_;
-  std::vector<double> y_;
+  std::vector<double, allocatore_colonna<double>> x_;
+  std::vector<double, allocatore_colonna<double>> y_;
   bool origine_ = false;
   int32_t prossimo_ = 2;
 };

@@ -5,6 +5,7 @@
 #include "app/nomi_file.h"
 #include "documents/colonne.h"
 #include "sources/nomi.h"
+#include "sources/scenario.h"
 
 namespace binario {
 
@@ -16,30 +17,28 @@ constexpr std::array<size_t, 6> kLarghezze = {3, 28, 12, 10, 9, 12};
 constexpr const char* kRigaVuota = " |   |                            |            |          |         |            |";
 constexpr const char* kRighello = " |___|____________________________|____________|__________|_________|____________|";
 
-struct rallentamento {
+struct riga_ordine {
   int numero;
   std::string luogo;
-  int inizio;     // metres along the line, not kilometres
-  int velocita;   // km/h
-  int lunghezza;  // metres
+  scenario::rallentamento rallentamento;
 };
 
 std::string stazione(size_t n) { return std::string(nomi::kStazioni[n - 1].comune); }
 
-// The two slowdowns of the service description, at its starts, speeds and
+// The two slowdowns of the service description, with its starts, speeds and
 // lengths, so that the order names the restrictions the driver will meet.
-std::array<rallentamento, 2> rallentamenti() {
+std::array<riga_ordine, 2> ordine() {
   return {{
-      {1, stazione(6) + " - " + stazione(7), 14250, 30, 1550},
-      {2, stazione(10), 24750, 40, 300},
+      {1, stazione(6) + " - " + stazione(7), scenario::kRallentamenti[0]},
+      {2, stazione(10), scenario::kRallentamenti[1]},
   }};
 }
 
-std::string riga_rallentamento(const rallentamento& r) {
+std::string riga_rallentamento(const riga_ordine& r) {
   return riga_a_colonne<6>({" " + std::to_string(r.numero) + " ", " " + r.luogo,
-                            "   " + a_destra(std::to_string(r.inizio), 5) + "    ",
-                            "    " + a_destra(std::to_string(r.velocita), 2) + "    ",
-                            a_destra(std::to_string(r.lunghezza), 6) + "   ", "    ---     "},
+                            "   " + a_destra(std::to_string(r.rallentamento.inizio), 5) + "    ",
+                            "    " + a_destra(std::to_string(r.rallentamento.velocita), 2) + "    ",
+                            a_destra(std::to_string(r.rallentamento.lunghezza), 6) + "   ", "    ---     "},
                            kLarghezze);
 }
 
@@ -64,7 +63,7 @@ tabella_righe Form1::righe_rallentamenti() {
   riga(" |   |   (o nelle Stazioni di)    |chilometrico|          |   metri | specifiche |");
   riga(kRighello);
   riga(kRigaVuota);
-  for (const rallentamento& x : rallentamenti()) riga(riga_rallentamento(x));
+  for (const riga_ordine& x : ordine()) riga(riga_rallentamento(x));
   for (int i = 0; i < 23; ++i) riga(kRigaVuota);
   riga(kRighello);
   riga("");

@@ -1,4 +1,5 @@
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -6,6 +7,7 @@
 #include "app/nomi_file.h"
 #include "documents/colonne.h"
 #include "sources/nomi.h"
+#include "sources/scenario.h"
 
 namespace binario {
 
@@ -19,40 +21,50 @@ constexpr const char* kRighello = " |_____|_____|__________|_____|______________
 
 enum class forma_orario { partenza, fermata, transito };
 
-struct riga_orario {
-  int velocita;         // km/h from this point on; 0 where the limit does not change
-  int metri;            // position along the line
-  std::string luogo;
-  forma_orario forma;
-  int arrivo;           // hhmm; stops only
-  int orario;           // hhmm of the departure or of the passing
-  int recupero;         // tenths of a minute; -1 where there is none
+// A place of the timetable: where it is, what it is called, and the time of
+// the departure from it or of the passing.
+struct punto_orario {
+  int32_t metri;
+  std::string nome;
+  int orario;  // hhmm
 };
 
-std::string stazione(size_t n) { return std::string(nomi::kStazioni[n - 1].comune); }
+struct riga_orario {
+  int velocita;  // km/h from this point on; 0 where the limit does not change
+  punto_orario punto;
+  forma_orario forma;
+  int arrivo;    // hhmm; stops only
+  int recupero;  // tenths of a minute; -1 where there is none
+};
 
-// The stations are those of the service description, in its order and at its
-// positions and times, so that the sheet agrees with what the driver meets.
+// Station `n` (1 to 13) at the position and departure time the service
+// description gives it, so that the sheet and the compiled timetable cannot
+// drift apart.
+punto_orario stazione(size_t n) {
+  const scenario::stazione& s = scenario::kStazioni[n - 1];
+  return {s.posizione, std::string(nomi::kStazioni[n - 1].comune), s.orario.ore * 100 + s.orario.minuti};
+}
+
 std::array<riga_orario, 17> orario_treno() {
   using enum forma_orario;
   return {{
-      {30, 0, stazione(1), partenza, 0, 1030, -1},
-      {90, 550, "Segnale d'uscita", transito, 0, 1031, -1},
-      {0, 2300, stazione(2), fermata, 1033, 1033, -1},
-      {0, 4600, stazione(3), fermata, 1036, 1036, -1},
-      {0, 7750, stazione(4), fermata, 1040, 1040, 3},
-      {0, 8800, "ex stazione " + std::string(nomi::kExStazioneComune), transito, 0, 1041, -1},
-      {0, 11750, stazione(5), fermata, 1044, 1044, -1},
-      {0, 14050, stazione(6), fermata, 1047, 1049, 20},
-      {0, 15650, stazione(7), fermata, 1054, 1054, 4},
-      {0, 18150, "Viadotto di " + std::string(nomi::kViadottoDiComune), transito, 0, 1056, -1},
-      {0, 21350, stazione(8), fermata, 1059, 1059, -1},
-      {0, 23400, stazione(9), fermata, 1101, 1101, -1},
-      {80, 24550, stazione(10), fermata, 1103, 1103, -1},
-      {0, 25750, stazione(11), fermata, 1106, 1106, 2},
-      {0, 26150, std::string(nomi::kCanaleComune), transito, 0, 1107, -1},
-      {0, 27100, stazione(12), fermata, 1108, 1108, -1},
-      {0, 28350, stazione(13), fermata, 1111, 1111, -1},
+      {30, stazione(1), partenza, 0, -1},
+      {90, {550, "Segnale d'uscita", 1031}, transito, 0, -1},
+      {0, stazione(2), fermata, 1033, -1},
+      {0, stazione(3), fermata, 1036, -1},
+      {0, stazione(4), fermata, 1040, 3},
+      {0, {8800, "ex stazione " + std::string(nomi::kExStazioneComune), 1041}, transito, 0, -1},
+      {0, stazione(5), fermata, 1044, -1},
+      {0, stazione(6), fermata, 1047, 20},
+      {0, stazione(7), fermata, 1054, 4},
+      {0, {18150, "Viadotto di " + std::string(nomi::kViadottoDiComune), 1056}, transito, 0, -1},
+      {0, stazione(8), fermata, 1059, -1},
+      {0, stazione(9), fermata, 1101, -1},
+      {80, stazione(10), fermata, 1103, -1},
+      {0, stazione(11), fermata, 1106, 2},
+      {0, {26150, std::string(nomi::kCanaleComune), 1107}, transito, 0, -1},
+      {0, stazione(12), fermata, 1108, -1},
+      {0, stazione(13), fermata, 1111, -1},
   }};
 }
 
@@ -65,7 +77,7 @@ std::string velocita(int v) { return v == 0 ? "" : " " + std::to_string(v); }
 
 // The units digit stands 4th and the decimal point 5th, so that the points of
 // all rows fall in one column; the start of the line is a bare "0".
-std::string progressiva(int metri) {
+std::string progressiva(int32_t metri) {
   std::string km = a_destra(std::to_string(metri / 1000), 4);
   if (metri == 0) return km;
   std::string millesimi = std::to_string(metri % 1000);
@@ -75,11 +87,11 @@ std::string progressiva(int metri) {
 std::string orario(const riga_orario& r) {
   switch (r.forma) {
     case forma_orario::partenza:
-      return std::string(10, ' ') + ora(r.orario) + " ";
+      return std::string(10, ' ') + ora(r.punto.orario) + " ";
     case forma_orario::fermata:
-      return " " + ora(r.arrivo) + "    " + ora(r.orario) + " ";
+      return " " + ora(r.arrivo) + "    " + ora(r.punto.orario) + " ";
     case forma_orario::transito:
-      return std::string(6, ' ') + ora(r.orario) + std::string(5, ' ');
+      return std::string(6, ' ') + ora(r.punto.orario) + std::string(5, ' ');
   }
   return "";
 }
@@ -91,7 +103,7 @@ std::string recupero(int decimi) {
 
 std::string riga_scheda(const riga_orario& r) {
   std::string v = velocita(r.velocita);
-  return riga_a_colonne<7>({v, "", progressiva(r.metri), v, "   " + r.luogo, orario(r), recupero(r.recupero)},
+  return riga_a_colonne<7>({v, "", progressiva(r.punto.metri), v, "   " + r.punto.nome, orario(r), recupero(r.recupero)},
                            kLarghezze);
 }
 

@@ -1,7 +1,418 @@
+// The description reader: the line description file, then (servizio.cc)
+// the service description file.
+#include <array>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
 #include "app/form1.h"
+#include "app/nomi_file.h"
+#include "compile/arrotonda.h"
+#include "sources/campi.h"
+#include "sources/reader_internal.h"
 
 namespace binario {
+namespace lettura {
 
-void Form1::memorizza_dati() {}
+lettore_campi apri(Form1& f, const std::string& percorso) {
+  std::string testo;
+  if (Status s = f.fs.read_file(percorso, &testo); !s.is_ok()) throw guasto_imprevisto(s.to_string());
+  return lettore_campi(std::move(testo));
+}
+
+void elimina(Form1& f, const std::string& percorso) {
+  if (Status s = f.fs.remove_file(percorso); !s.is_ok()) throw guasto_imprevisto(s.to_string());
+}
+
+void interrompi(Form1& f, const std::string& percorso, int32_t codice, std::optional<int32_t> posizione) {
+  elimina(f, percorso);
+  f.imposta_errore(codice);
+  if (posizione) f.imposta_posizione(*posizione);
+  f.lettura_interrotta = true;
+}
+
+bool entro_griglia(Form1& f, int32_t p, int32_t margine) {
+  if (static_cast<double>(f.numero_celle) >= (static_cast<double>(p) + margine) / 50.0) return true;
+  f.imposta_errore(15);
+  f.imposta_posizione(p);
+  return false;
+}
+
+esito fuori_tabella(Form1& f, int32_t p) {
+  f.imposta_errore(15);
+  f.imposta_posizione(p);
+  return esito::fine_lettura;
+}
+
+bool errore_dopo_posa(Form1& f, const std::string& percorso, int32_t posizione) {
+  if (f.codice_errore <= 0) return false;
+  elimina(f, percorso);
+  f.imposta_posizione(posizione);
+  f.lettura_interrotta = true;
+  return true;
+}
+
+bool prossima_chiave(Form1& f, lettore_campi& campi) {
+  if (campi.fine()) return false;
+  f.riga_corrente = campi.leggi_testo();
+  if (campi.fine()) return false;
+  for (int i = 0; i < 2 && contiene(f.riga_corrente, "-", kQualsiasi); ++i) {
+    f.riga_corrente = campi.leggi_testo();
+    if (campi.fine()) return false;
+  }
+  f.riga_sorgente = campi.riga_campo();
+  return true;
+}
+
+void avvisa_se_sconosciuta(Form1& f, const std::string& campo, int riga) {
+  if (e_intestazione(campo)) return;
+  f.avvisi.push_back({f.origine_corrente, riga, campo});
+}
+
+std::string nome_voce(std::string testo) {
+  if (testo.size() > 0xFFFF) throw guasto_imprevisto("testo di oltre 65535 byte per un record d'intestazione");
+  return testo;
+}
+
+namespace {
+
+constexpr int32_t kLunghezzaMassima = 1000000;
+constexpr int32_t kUltimoMetroCurve = 1000000;
+
+// Multiples of 50 in the sense of the integer remainder: -100 is one.
+bool multiplo(int32_t v, int32_t di) { return v % di == 0; }
+
+uint8_t byte_basso(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
+
+// The reading of the line description file, from the search for
+// "[generale]" to the finishing of the profiles.
+class lettura_linea {
+ public:
+  lettura_linea(Form1& f, const std::string& percorso) : f_(f), percorso_(percorso), campi_(apri(f, percorso)) {}
+
+  // False when memorizza_dati must return.
+  bool esegui() {
+    if (!cerca_generale()) return false;
+    if (parte_generale() == esito::uscita) return false;
+    f_.progressive_ordina();
+    inizia_sezioni();
+    if (parte_sezioni() == esito::uscita) return false;
+    finisci();
+    return true;
+  }
+
+ private:
+  bool cerca_generale() {
+    while (true) {
+      f_.riga_corrente = campi_.leggi_testo();
+      if (campi_.fine()) {
+        interrompi(f_, percorso_, 102);
+        return false;
+      }
+      if (contiene(f_.riga_corrente, "[generale]", kQualsiasi)) return true;
+    }
+  }
+
+  // ---- "[generale]" ----
+
+  esito parte_generale() {
+    do {
+      if (campi_.fine()) return esito::avanti;
+      f_.riga_corrente = campi_.leggi_testo();
+      if (campi_.fine()) return esito::avanti;
+      // Ten reads with no end test between them: a file ending among hyphen
+      // lines reads past its end, which is the code-25 path.
+      for (int i = 0; i < 10; ++i)
+        if (contiene(f_.riga_corrente, "-", kQualsiasi)) f_.riga_corrente = campi_.leggi_testo();
+      f_.riga_sorgente = campi_.riga_campo();
+      if (chiavi_generale() == esito::uscita) return esito::uscita;
+    } while (!fine_generale(f_.riga_corrente));
+    return esito::avanti;
+  }
+
+  static bool fine_generale(const std::string& campo) {
+    const size_t primo = campo.find_first_not_of(' ');
+    const bool trattino = primo != std::string::npos && campo[primo] == '-';
+    return !trattino && campo.find('[') != std::string::npos && campo.find(']') != std::string::npos;
+  }
+
+  esito chiavi_generale() {
+    const std::string campo = f_.riga_corrente;
+    const int riga = campi_.riga_campo();
+    bool trovata = false;
+    auto prova = [&](std::string_view a, std::string_view b, confronto modo) {
+      const bool si = contiene(campo, a, modo) && contiene(campo, b, modo);
+      trovata = trovata || si;
+      return si;
+    };
+    if (prova("lunghezza", "percorso", kQualsiasi) && lunghezza_percorso() == esito::uscita) return esito::uscita;
+    if (prova("progressiva", "tre", kEsatto)) progressiva(f_.voci[81]);
+    if (prova("progressiva", "due", kEsatto)) progressiva(f_.voci[82]);
+    if (prova("progressiva", "uno", kEsatto)) progressiva(f_.voci[83]);
+    if (prova("sfondo", "uno", kEsatto)) f_.voci[85].inizio_zona = campi_.leggi_long();
+    if (prova("sfondo", "due", kEsatto)) f_.voci[85].posizione = campi_.leggi_long();
+    if (prova("sfondo", "tre", kEsatto)) f_.voci[85].fine_zona = campi_.leggi_long();
+    if (prova("ripetizione", "segnali", kEsatto) && ripetizione_segnali(campo) == esito::uscita) return esito::uscita;
+    // The header that closes the part is not a stray line.
+    if (!trovata && !fine_generale(campo)) avvisa_se_sconosciuta(f_, campo, riga);
+    return esito::avanti;
+  }
+
+  esito lunghezza_percorso() {
+    const int32_t l = campi_.leggi_long();
+    f_.voci[84].fine_zona = l;
+    if (l > kLunghezzaMassima) {
+      interrompi(f_, percorso_, 1);
+      return esito::uscita;
+    }
+    const int32_t estesa = l + 7000;  // l is at most 1,000,000 here
+    const int64_t celle = arrotonda_intero(estesa / 50.0);
+    // A grid with no cell at all cannot be made; a short one can.
+    if (celle < 0) throw guasto_imprevisto("lunghezza percorso negativa");
+    f_.lunghezza_estesa = estesa;
+    f_.numero_celle = static_cast<int32_t>(celle);
+    f_.griglia_celle.assign(static_cast<size_t>(celle) + 1, cella{});
+    if (f_.scrivi_tracciato != 0) f_.tracciato.crea(estesa);
+    return esito::avanti;
+  }
+
+  void progressiva(voce& v) {
+    v.inizio_zona = campi_.leggi_long();
+    v.fine_zona = campi_.leggi_long();
+    v.posizione = campi_.leggi_long();
+  }
+
+  esito ripetizione_segnali(const std::string& campo) {
+    voce& v = f_.voci[86];
+    v.inizio_zona = campi_.leggi_long();
+    v.fine_zona = campi_.leggi_long();
+    if (!multiplo(v.inizio_zona, 50)) return termina(3);
+    if (!multiplo(v.fine_zona, 50)) return termina(4);
+    if (contiene(campo, "4", kQualsiasi))
+      v.posizione = 4;
+    else if (contiene(campo, "9", kQualsiasi))
+      v.posizione = 9;
+    else
+      return termina(5);
+    if (v.fine_zona == 0) v.posizione = 0;
+    return esito::avanti;
+  }
+
+  // ---- The sections ----
+
+  void inizia_sezioni() {
+    f_.numero_montagne = 0;
+    f_.indice_cartelli = 80;
+    f_.cella_pendenza = 0;
+    f_.metro_tracciato = 2;
+    if (f_.scrivi_tracciato != 0) f_.tracciato.poni_origine();
+  }
+
+  esito parte_sezioni() {
+    while (prossima_chiave(f_, campi_)) {
+      const esito e = chiavi_sezioni();
+      if (e != esito::avanti) return e;
+    }
+    return esito::avanti;
+  }
+
+  esito chiavi_sezioni() {
+    const std::string campo = f_.riga_corrente;
+    const int riga = campi_.riga_campo();
+    bool trovata = false;
+    auto prova = [&](std::string_view a, std::string_view b) {
+      const bool si = contiene(campo, a, kQualsiasi) && contiene(campo, b, kQualsiasi);
+      trovata = trovata || si;
+      return si;
+    };
+    esito e = esito::avanti;
+    if (prova("pendenza", "") && (e = pendenza()) != esito::avanti) return e;
+    if (prova("curva", "")) {
+      if (f_.scrivi_tracciato != 0) {
+        if ((e = curva(campo)) != esito::avanti) return e;
+      } else {
+        // Without a plan the curve's numbers are read as first fields of
+        // further lines; they are expected, not an author's slip.
+        riga_curva_ignorata_ = riga;
+      }
+    }
+    if (prova("montagna", "") && (e = montagna()) != esito::avanti) return e;
+    if (prova("indicatori_v", "") && (e = indicatori_v_max()) != esito::avanti) return e;
+    if (prova("cartello", "indicat") && (e = cartello()) != esito::avanti) return e;
+    if (!trovata && riga != riga_curva_ignorata_) avvisa_se_sconosciuta(f_, campo, riga);
+    return esito::avanti;
+  }
+
+  void scrivi_pendenza() {
+    f_.cella_at(f_.cella_pendenza).pendenza = byte_basso(int64_t{f_.pendenza_corrente} + 100);
+    ++f_.cella_pendenza;
+  }
+
+  esito pendenza() {
+    const int32_t p = campi_.leggi_long();
+    const int32_t g = campi_.leggi_long();
+    if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
+    const int64_t c = arrotonda_intero(p / 50.0);
+    if (c > 0) {
+      do scrivi_pendenza();
+      while (f_.cella_pendenza < c);
+    }
+    f_.pendenza_corrente = g;
+    return esito::avanti;
+  }
+
+  esito curva(const std::string& campo) {
+    const int32_t p = campi_.leggi_long();
+    const int32_t d = campi_.leggi_long();
+    if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
+    static constexpr std::array<std::pair<char, double>, 6> kCurvature = {
+        {{'1', 0.0001}, {'2', 0.0002}, {'3', 0.0004}, {'4', 0.001}, {'5', 0.002}, {'6', 0.003}}};
+    double k = 0;
+    bool trovata = false;
+    for (const auto& [cifra, valore] : kCurvature) {
+      if (campo.find(cifra) != std::string::npos) {
+        k = valore;
+        trovata = true;
+        break;
+      }
+    }
+    if (!trovata) return termina(103);
+    if (contiene(campo, "s", kQualsiasi)) k = -k;
+    f_.curvatura = k;
+    while (f_.metro_tracciato <= p)
+      if (!passo(0)) return termina(103);
+    const int64_t fine = int64_t{p} + d;
+    while (f_.metro_tracciato <= fine)
+      if (!passo(f_.curvatura)) return termina(103);
+    return esito::avanti;
+  }
+
+  // One metre of the plan, straight when k is 0. False once the plan has
+  // passed the last metre a curve may reach.
+  bool passo(double k) {
+    passo_tracciato(k);
+    return f_.metro_tracciato <= kUltimoMetroCurve;
+  }
+
+  void passo_tracciato(double k) {
+    const int32_t m = f_.metro_tracciato;
+    const tabella_tracciato& t = f_.tracciato;
+    const double dx = t.x(m - 1) - t.x(m - 2);
+    const double dy = t.y(m - 1) - t.y(m - 2);
+    if (k == 0)
+      f_.tracciato.aggiungi(m, t.x(m - 1) + dx, t.y(m - 1) + dy);
+    else
+      f_.tracciato.aggiungi(m, t.x(m - 1) + dx + k * dy, t.y(m - 1) + dy - k * dx);
+    f_.metro_tracciato = m + 1;
+  }
+
+  esito montagna() {
+    int32_t inizio = campi_.leggi_long();
+    int32_t fine = campi_.leggi_long();
+    int32_t tipo = campi_.leggi_long();
+    if (!entro_griglia(f_, inizio, 100)) return esito::fine_lettura;
+    f_.memo_montagna(inizio, fine, tipo);
+    return errore_dopo_posa(f_, percorso_, inizio) ? esito::uscita : esito::avanti;
+  }
+
+  esito indicatori_v_max() {
+    std::array<int32_t, 9> v{};
+    for (int32_t& x : v) x = campi_.leggi_long();
+    if (!entro_griglia(f_, v[0], 100)) return esito::fine_lettura;
+    f_.memo_indicatori_v_max(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+    return errore_dopo_posa(f_, percorso_, v[0]) ? esito::uscita : esito::avanti;
+  }
+
+  esito cartello() {
+    const int32_t p = campi_.leggi_long();
+    f_.riga_corrente = campi_.leggi_testo();
+    if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
+    const int64_t c = arrotonda_intero(p / 50.0 + 1);
+    if (c < 0) return fuori_tabella(f_, p);
+    cella& x = f_.cella_at(c);
+    if (!libera(x)) return termina(6, p);
+    // Slots 80 down to 1 hold the board texts; slot 0 stays cleared.
+    if (f_.indice_cartelli < 1) return fuori_tabella(f_, p);
+    f_.voci[static_cast<size_t>(f_.indice_cartelli)].nome = nome_voce(f_.riga_corrente);
+    x.tipo = tipo_cella::cartello;
+    x.valore_a = static_cast<int16_t>(f_.indice_cartelli);
+    --f_.indice_cartelli;
+    return esito::avanti;
+  }
+
+  // ---- Finishing ----
+
+  void finisci() {
+    elimina(f_, percorso_);
+    do scrivi_pendenza();
+    while (f_.cella_pendenza < f_.numero_celle - 2);
+    if (f_.scrivi_tracciato != 0)
+      while (f_.metro_tracciato <= f_.lunghezza_estesa - 2) passo_tracciato(0);
+  }
+
+  esito termina(int32_t codice, std::optional<int32_t> posizione = {}) {
+    interrompi(f_, percorso_, codice, posizione);
+    return esito::uscita;
+  }
+
+  Form1& f_;
+  const std::string& percorso_;
+  lettore_campi campi_;
+  int riga_curva_ignorata_ = 0;
+};
+
+// Clean-up of the code-25 path: no file is open any more (the texts were
+// read whole); whichever description file is still there goes.
+void guasto(Form1& f) {
+  try {
+    for (const std::string& nome : {nome_descrizione_linea(f.nome_linea),
+                                    nome_descrizione_servizio(f.nome_linea, f.numero_treno)}) {
+      const std::string p = f.percorso(nome);
+      if (f.fs.exists(p)) f.fs.remove_file(p);
+    }
+  } catch (...) {
+    // The failure is already being recorded; a clean-up that fails too adds nothing.
+  }
+  f.imposta_errore(25);
+  f.lettura_interrotta = true;
+}
+
+}  // namespace
+}  // namespace lettura
+
+void Form1::memorizza_dati() {
+  // Nothing of an earlier compile may pass for this one's.
+  griglia_celle.clear();
+  tracciato.distruggi();
+  lunghezza_estesa = 0;
+  numero_celle = 0;
+  pendenza_corrente = 0;
+  velocita_corrente = 0;
+  aderenza_corrente = 0;
+  avvisi.clear();
+  lettura_interrotta = false;
+  origine_corrente = origine_errore::descrizione_linea;
+  riga_sorgente = 0;
+  try {
+    voci[85].nome = lettura::nome_voce(nome_linea);
+    voci[86].nome = lettura::nome_voce(numero_treno);
+    const std::string linea = percorso(nome_descrizione_linea(nome_linea));
+    if (!fs.exists(linea)) {
+      imposta_errore(101);
+      lettura_interrotta = true;
+      return;
+    }
+    if (!lettura::lettura_linea(*this, linea).esegui()) return;
+    lettura::memorizza_servizio(*this);
+  } catch (const guasto_imprevisto&) {
+    lettura::guasto(*this);
+  } catch (const std::bad_alloc&) {
+    lettura::guasto(*this);
+  } catch (const std::length_error&) {
+    lettura::guasto(*this);
+  }
+}
 
 }  // namespace binario

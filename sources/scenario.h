@@ -18,6 +18,15 @@ namespace binario::scenario {
 
 inline constexpr int32_t kLunghezzaPercorso = 29000;  // metres
 
+// The three kilometre references ("uno", "due", "tre"): the line carries none.
+struct progressiva {
+  int32_t primo, secondo, terzo;
+};
+inline constexpr std::array<progressiva, 3> kProgressive = {{{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}};
+
+// The simulator's scenery choices ("uno", "due", "tre").
+inline constexpr std::array<int32_t, 3> kSfondi = {1, 0, 0};
+
 struct curva {
   char lato;          // 'd' turns right, 's' left
   int curvatura;      // the digit of the key, 1 (gentle) to 6 (sharp)

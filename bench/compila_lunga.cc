@@ -1,0 +1,78 @@
+// compila_lunga [--metri N] [--incorporato] [--registro FILE] CARTELLA
+// Does in CARTELLA what genera does in its own directory, for a generated
+// line of N metres (1,000,000 unless given): writes the two description
+// texts, then compiles them with the plan, leaving the three binary files.
+// With --incorporato it runs the built-in scenario's steps instead. With
+// --registro it also writes the list of files the run left written and
+// removed, for pavimento to replay. A compile error is a failure: the
+// generated lines must compile cleanly to be worth measuring.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "app/filesystem.h"
+#include "bench/linea_lunga.h"
+#include "bench/registro_fs.h"
+
+namespace {
+
+int uso() {
+  std::fprintf(stderr, "uso: compila_lunga [--metri N] [--incorporato] [--registro FILE] CARTELLA\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace binario;
+  int32_t metri = banco::kMetriMassimi;
+  bool incorporato = false;
+  std::string registro, cartella;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--metri" && i + 1 < argc)
+      metri = static_cast<int32_t>(std::strtol(argv[++i], nullptr, 10));
+    else if (a == "--incorporato")
+      incorporato = true;
+    else if (a == "--registro" && i + 1 < argc)
+      registro = argv[++i];
+    else if (!a.empty() && a[0] != '-' && cartella.empty())
+      cartella = a;
+    else
+      return uso();
+  }
+  if (cartella.empty()) return uso();
+
+  banco::registro_fs fs_registrato(file_system_posix());
+  auto form = banco::nuovo_form(registro.empty() ? file_system_posix() : fs_registrato, cartella);
+  Status s;
+  try {
+    s = incorporato ? form->esegui_passi() : banco::compila(*form, banco::genera_linea_lunga(metri));
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 2;
+  }
+  if (!s.is_ok()) {
+    std::fprintf(stderr, "%s\n", s.to_string().c_str());
+    return 3;
+  }
+  if (form->codice_errore != 0) {
+    std::fprintf(stderr, "errore di compilazione %d alla posizione %d\n", form->codice_errore,
+                 form->posizione_errore);
+    return 1;
+  }
+  if (!form->griglia_creata()) {
+    std::fprintf(stderr, "la compilazione non ha creato la griglia\n");
+    return 1;
+  }
+  if (!registro.empty()) {
+    std::ofstream out(registro);
+    banco::scrivi_registro(out, fs_registrato.operazioni());
+    if (!out) {
+      std::fprintf(stderr, "registro non scritto: %s\n", registro.c_str());
+      return 3;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,109 @@
+#include "bench/registro_fs.h"
+
+#include <algorithm>
+
+#include "app/scrittura.h"
+
+namespace binario::banco {
+
+namespace {
+
+std::string senza_cartella(const std::string& path) {
+  const auto barra = path.find_last_of('/');
+  return barra == std::string::npos ? path : path.substr(barra + 1);
+}
+
+class file_contato final : public WritableFile {
+ public:
+  file_contato(std::unique_ptr<WritableFile> sotto, uint64_t& byte) : sotto_(std::move(sotto)), byte_(byte) {}
+  Status append(std::string_view data) override {
+    byte_ += data.size();
+    return sotto_->append(data);
+  }
+  Status flush() override { return sotto_->flush(); }
+  Status close() override { return sotto_->close(); }
+
+ private:
+  std::unique_ptr<WritableFile> sotto_;
+  uint64_t& byte_;
+};
+
+}  // namespace
+
+Status registro_fs::new_writable_file(const std::string& path, std::unique_ptr<WritableFile>* file) {
+  std::unique_ptr<WritableFile> vero;
+  Status s = sotto_.new_writable_file(path, &vero);
+  if (!s.is_ok()) return s;
+  uint64_t& byte = in_scrittura_[path];
+  byte = 0;
+  *file = std::make_unique<file_contato>(std::move(vero), byte);
+  return s;
+}
+
+Status registro_fs::rename_file(const std::string& from, const std::string& to) {
+  Status s = sotto_.rename_file(from, to);
+  if (s.is_ok()) {
+    operazioni_.push_back({operazione_file::tipo::scrivi, senza_cartella(to), in_scrittura_[from]});
+    in_scrittura_.erase(from);
+  }
+  return s;
+}
+
+Status registro_fs::remove_file(const std::string& path) {
+  Status s = sotto_.remove_file(path);
+  if (s.is_ok()) operazioni_.push_back({operazione_file::tipo::rimuovi, senza_cartella(path), 0});
+  return s;
+}
+
+uint64_t registro_fs::byte_scritti() const {
+  uint64_t n = 0;
+  for (const auto& op : operazioni_)
+    if (op.cosa == operazione_file::tipo::scrivi) n += op.byte;
+  return n;
+}
+
+void scrivi_registro(std::ostream& out, const std::vector<operazione_file>& operazioni) {
+  for (const auto& op : operazioni) {
+    if (op.cosa == operazione_file::tipo::scrivi)
+      out << "scrivi " << op.nome << ' ' << op.byte << '\n';
+    else
+      out << "rimuovi " << op.nome << '\n';
+  }
+}
+
+std::vector<operazione_file> leggi_registro(std::istream& in) {
+  std::vector<operazione_file> operazioni;
+  std::string cosa, nome;
+  while (in >> cosa >> nome) {
+    operazione_file op{operazione_file::tipo::rimuovi, nome, 0};
+    if (cosa == "scrivi") {
+      op.cosa = operazione_file::tipo::scrivi;
+      in >> op.byte;
+    }
+    operazioni.push_back(std::move(op));
+  }
+  return operazioni;
+}
+
+Status riproduci(FileSystem& fs, const std::string& cartella, const std::vector<operazione_file>& operazioni) {
+  const std::string blocco(1 << 16, 'x');
+  for (const auto& op : operazioni) {
+    const std::string path = cartella + "/" + op.nome;
+    Status s;
+    if (op.cosa == operazione_file::tipo::rimuovi) {
+      s = fs.remove_file(path);
+    } else {
+      s = sostituisci_file(fs, path, [&](Scrittore& w) {
+        for (uint64_t resto = op.byte; resto > 0;) {
+          const auto n = std::min<uint64_t>(resto, blocco.size());
+          w.bytes(std::string_view(blocco).substr(0, n));
+          resto -= n;
+        }
+      });
+    }
+    if (!s.is_ok()) return s;
+  }
+  return Status::ok();
+}
+
+}  // namespace binario::banco

@@ -1,0 +1,64 @@
+#pragma once
+// What the two halves of memorizza_dati share: the line description file
+// (reader.cc) and the service description file (servizio.cc).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/form1.h"
+#include "sources/campi.h"
+
+namespace binario::lettura {
+
+// How a reading loop or a key handler ended.
+enum class esito {
+  avanti,       // go on with the next line
+  fine_lettura, // the file's reading ends (end of file, error 15); the file is finished
+  uscita,       // memorizza_dati returns; the file was already deleted
+};
+
+inline constexpr confronto kQualsiasi = confronto::qualsiasi_maiuscola;
+inline constexpr confronto kEsatto = confronto::esatto;
+
+// The whole file, for field-by-field reading; a failed read throws
+// guasto_imprevisto.
+lettore_campi apri(Form1& f, const std::string& percorso);
+
+// The file is closed once its text is no longer read; a failed delete
+// throws guasto_imprevisto.
+void elimina(Form1& f, const std::string& percorso);
+
+// An error that ends memorizza_dati: the file is deleted, then the code and
+// the position (when one goes with it) are recorded.
+void interrompi(Form1& f, const std::string& percorso, int32_t codice, std::optional<int32_t> posizione = {});
+
+// The range test: the position `p` with `margine` metres ahead still lies in
+// the grid. Otherwise error 15 is recorded with `p`.
+bool entro_griglia(Form1& f, int32_t p, int32_t margine);
+
+// Error 15 for a feature whose cell has no place in the tables.
+esito fuori_tabella(Form1& f, int32_t p);
+
+// After a placement call: any error code, whoever set it, ends the reading
+// with the line's first number as its position. True when it did.
+bool errore_dopo_posa(Form1& f, const std::string& percorso, int32_t posizione);
+
+// Reads the next key line's first field into riga_corrente, passing over at
+// most two first fields that hold a hyphen, and notes its source line.
+// False when the file has ended, the field last read then not to be
+// interpreted.
+bool prossima_chiave(Form1& f, lettore_campi& campi);
+
+// A first field that matched no key: a warning for the author, unless it is
+// a section header.
+void avvisa_se_sconosciuta(Form1& f, const std::string& campo, int riga);
+
+// A header record's name: its length is written in two bytes.
+std::string nome_voce(std::string testo);
+
+// The service description file, read after the line description file was
+// finished.
+void memorizza_servizio(Form1& f);
+
+}  // namespace binario::lettura

@@ -1,0 +1,269 @@
+// The service description file: the train, its profiles, the stations and
+// the line-side features of the run.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/form1.h"
+#include "app/nomi_file.h"
+#include "compile/arrotonda.h"
+#include "sources/campi.h"
+#include "sources/reader_internal.h"
+
+namespace binario::lettura {
+namespace {
+
+uint8_t byte_basso(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
+
+// The speed in units of 5 km/h; a Byte cell field, so a value outside it is a
+// failure, not a truncation.
+uint8_t velocita_in_byte(int32_t kmh) {
+  const int64_t v = arrotonda_intero(kmh / 5.0);
+  if (v < 0 || v > UINT8_MAX) throw guasto_imprevisto("velocita fuori dall'intervallo di un Byte");
+  return static_cast<uint8_t>(v);
+}
+
+class lettura_servizio {
+ public:
+  lettura_servizio(Form1& f, const std::string& percorso) : f_(f), percorso_(percorso), campi_(apri(f, percorso)) {}
+
+  void esegui() {
+    cerca_generale();
+    f_.cella_aderenza = 0;
+    f_.cella_velocita = 0;
+    f_.indice_stazione = 1;
+    while (prossima_chiave(f_, campi_)) {
+      const esito e = chiavi();
+      if (e == esito::uscita) return;
+      if (e == esito::fine_lettura) break;
+    }
+    finisci();
+  }
+
+ private:
+  // A file without "[generale]" is read to its end and no key is handled.
+  void cerca_generale() {
+    while (!campi_.fine()) {
+      f_.riga_corrente = campi_.leggi_testo();
+      if (contiene(f_.riga_corrente, "[generale]", kQualsiasi)) return;
+    }
+  }
+
+  esito chiavi() {
+    const std::string campo = f_.riga_corrente;
+    const int riga = campi_.riga_campo();
+    bool trovata = false;
+    auto prova = [&](std::string_view a, std::string_view b) {
+      const bool si = contiene(campo, a, kQualsiasi) && contiene(campo, b, kQualsiasi);
+      trovata = trovata || si;
+      return si;
+    };
+    esito e = esito::avanti;
+    if (prova("frenata", "massa")) f_.voci[84].inizio_zona = campi_.leggi_long();
+    if (prova("vetture", "")) f_.voci[84].posizione = campi_.leggi_long();
+    if (prova("velocit", "") && (e = velocita()) != esito::avanti) return e;
+    if (prova("aderenza", "") && (e = aderenza()) != esito::avanti) return e;
+    if (prova("orologio", "")) {
+      f_.voci[86].colonna_10 = campi_.leggi_integer();
+      f_.voci[86].colonna_11 = campi_.leggi_integer();
+      f_.voci[86].colonna_12 = campi_.leggi_integer();
+    }
+    if (prova("sabbia", "")) f_.voci[86].colonna_7 = campi_.leggi_integer();
+    if (prova("segnale", "") && (e = segnale()) != esito::avanti) return e;
+    if (prova("rallentamento", "") && (e = rallentamento()) != esito::avanti) return e;
+    if (prova("abbattimento", "") && (e = abbattimento()) != esito::avanti) return e;
+    if (prova("stazione", "") && (e = stazione()) != esito::avanti) return e;
+    if (!trovata) avvisa_se_sconosciuta(f_, campo, riga);
+    return esito::avanti;
+  }
+
+  // ---- Profiles ----
+
+  void scrivi_velocita() {
+    f_.cella_at(f_.cella_velocita).velocita_limite = velocita_in_byte(f_.velocita_corrente);
+    ++f_.cella_velocita;
+  }
+
+  void scrivi_aderenza() {
+    f_.cella_at(f_.cella_aderenza).aderenza = byte_basso(f_.aderenza_corrente);
+    ++f_.cella_aderenza;
+  }
+
+  esito velocita() {
+    const int32_t p = campi_.leggi_long();
+    const int32_t s = campi_.leggi_long();
+    if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
+    const int64_t c = arrotonda_intero(p / 50.0);
+    if (c > 0) {
+      while (f_.cella_velocita < f_.numero_celle) {
+        scrivi_velocita();
+        if (f_.cella_velocita >= c) break;
+      }
+    }
+    f_.velocita_corrente = s;
+    return esito::avanti;
+  }
+
+  esito aderenza() {
+    const int32_t p = campi_.leggi_long();
+    const int32_t a = campi_.leggi_long();
+    if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
+    const int64_t c = arrotonda_intero(p / 50.0);
+    if (c > 0) {
+      do scrivi_aderenza();
+      while (f_.cella_aderenza < c);
+    }
+    f_.aderenza_corrente = a;
+    return esito::avanti;
+  }
+
+  // ---- Features ----
+
+  esito segnale() {
+    std::array<int32_t, 11> v{};
+    for (int32_t& x : v) x = campi_.leggi_long();
+    if (!entro_griglia(f_, v[0], 100)) return esito::fine_lettura;
+    f_.memo_segnale(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+    return errore_dopo_posa(f_, percorso_, v[0]) ? esito::uscita : esito::avanti;
+  }
+
+  esito rallentamento() {
+    std::array<int32_t, 6> v{};
+    for (int32_t& x : v) x = campi_.leggi_long();
+    if (!entro_griglia(f_, v[0], 100)) return esito::fine_lettura;
+    f_.memo_rallentamento(v[0], v[1], v[2], v[3], v[4], v[5]);
+    return errore_dopo_posa(f_, percorso_, v[0]) ? esito::uscita : esito::avanti;
+  }
+
+  esito abbattimento() {
+    const int32_t p = campi_.leggi_long();
+    const int32_t valore = campi_.leggi_long();
+    if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
+    const int64_t c = arrotonda_intero(p / 50.0);
+    if (c < 0) return fuori_tabella(f_, p);
+    cella& x = f_.cella_at(c);
+    if (!libera(x)) return termina(7, p);
+    if (valore > 0) {
+      x.tipo = tipo_cella::abbattimento;
+      x.valore_a = static_cast<int16_t>(static_cast<uint16_t>(valore));
+    } else {
+      x.tipo = tipo_cella::abbattimento_senza_codice;
+    }
+    return esito::avanti;
+  }
+
+  // ---- Stations ----
+
+  esito stazione() {
+    const int32_t k = f_.indice_stazione;
+    // Slot k already holds a sign-board text (80 boards leave no slot free):
+    // the row would overwrite it.
+    if (k > f_.indice_cartelli || k < 1) return termina(10);
+    voce& v = f_.voci[static_cast<size_t>(k)];
+
+    const int32_t p = campi_.leggi_long();
+    v.posizione = p;
+    if (!entro_griglia(f_, p, 800)) return esito::fine_lettura;
+    if (p % 50 != 0) return termina(8, p);
+    v.tipo = campi_.leggi_byte();
+    const int32_t z = campi_.leggi_long();
+    f_.lunghezza_zona = z;
+    if (z % 100 != 0) return termina(9, p);
+    v.colonna_4 = campi_.leggi_byte();
+    v.colonna_5 = campi_.leggi_byte();
+    v.colonna_6 = campi_.leggi_byte();
+    v.colonna_7 = campi_.leggi_integer();
+    v.colonna_8 = campi_.leggi_integer();
+    v.colonna_9 = campi_.leggi_byte();
+    v.colonna_10 = campi_.leggi_integer();
+    v.colonna_11 = campi_.leggi_integer();
+    v.colonna_12 = campi_.leggi_integer();
+    v.colonna_13 = campi_.leggi_byte();
+    const int32_t h = campi_.leggi_long();
+    const int32_t m = campi_.leggi_long();
+    const int32_t s = campi_.leggi_long();
+    v.orario = arrotonda_int32(h * 3600.0 + m * 60.0 + s);  // exact in a double; a Long or a failure
+    v.nome = nome_voce(campi_.leggi_testo());
+
+    zona(v, p, z);
+    if (z < 600) v.colonna_5 = 0;
+    if (k == 1) {
+      v.colonna_5 = 0;
+      v.colonna_6 = 0;
+    }
+    if (v.tipo < 25 && v.tipo != 5 && v.tipo != 6) {
+      for (int a = 1; a <= 4; ++a) {
+        const double q = v.fine_zona / 50.0 - a - 1;
+        if (q > 1) f_.cella_at(arrotonda_intero(q)).codice_avviso = static_cast<uint8_t>(80 + a);
+      }
+    }
+    if (v.tipo < 25) {
+      const double q = v.fine_zona / 50.0 - 1;
+      if (q <= 1) return termina(24);
+      cella& fermata = f_.cella_at(arrotonda_intero(q));
+      fermata.tipo = tipo_cella::fermata;
+      fermata.valore_a = static_cast<int16_t>(k);
+    }
+    if (k > 1 && int64_t{v.inizio_zona} - 350 < f_.voci[static_cast<size_t>(k - 1)].fine_zona) return termina(22, p);
+    f_.indice_stazione = k + 1;
+    if (f_.indice_stazione >= f_.indice_cartelli) return termina(10);
+    return esito::avanti;
+  }
+
+  // Every sum and difference is exact in a double; one that does not fit a
+  // Long is a failure.
+  static void zona(voce& v, int32_t p, int32_t z) {
+    if (v.tipo == 5 || v.tipo == 6) {
+      v.inizio_zona = arrotonda_int32(static_cast<double>(p) - z);
+      v.fine_zona = arrotonda_int32(p + 150.0);
+      v.colonna_6 = 0;
+    } else if (v.tipo == 7 || v.tipo == 8) {
+      v.inizio_zona = arrotonda_int32(static_cast<double>(p) - z);
+      v.fine_zona = arrotonda_int32(static_cast<double>(p) + z);
+      v.colonna_6 = 0;
+    } else {
+      v.inizio_zona = arrotonda_int32(p - z / 2.0);
+      v.fine_zona = arrotonda_int32(v.colonna_6 != 0 ? p + z / 2.0 + 50 : p + z / 2.0);
+    }
+  }
+
+  // ---- Finishing ----
+
+  void finisci() {
+    elimina(f_, percorso_);
+    do scrivi_velocita();
+    while (f_.cella_velocita < f_.numero_celle - 2);
+    do scrivi_aderenza();
+    while (f_.cella_aderenza < f_.numero_celle - 2);
+    // The kilometre references come from the line description file.
+    f_.origine_corrente = origine_errore::descrizione_linea;
+    f_.riga_sorgente = 0;
+    for (int slot = 81; slot <= 83; ++slot) {
+      const voce& v = f_.voci[static_cast<size_t>(slot)];
+      if (v.inizio_zona % 50 != 0 || v.fine_zona % 50 != 0) {
+        f_.imposta_errore(2);
+        return;
+      }
+    }
+  }
+
+  esito termina(int32_t codice, std::optional<int32_t> posizione = {}) {
+    interrompi(f_, percorso_, codice, posizione);
+    return esito::uscita;
+  }
+
+  Form1& f_;
+  const std::string& percorso_;
+  lettore_campi campi_;
+};
+
+}  // namespace
+
+void memorizza_servizio(Form1& f) {
+  f.origine_corrente = origine_errore::descrizione_servizio;
+  f.riga_sorgente = 0;
+  const std::string percorso = f.percorso(nome_descrizione_servizio(f.nome_linea, f.numero_treno));
+  lettura_servizio(f, percorso).esegui();
+}
+
+}  // namespace binario::lettura

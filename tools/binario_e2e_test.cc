@@ -1,0 +1,92 @@
+// The built-in scenario through `binario export` and `binario compile`
+// against what genera writes, and the tool's command line itself.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/processo_test.h"
+
+namespace binario::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BinarioGenera : public CartellaTemporanea {};
+
+TEST_F(BinarioGenera, ExportPoiCompileRiproduceGenera) {
+  // genera writes next to itself: run a copy in a directory of its own.
+  const fs::path g = cartella("genera");
+  fs::copy_file(BINARIO_GENERA, g / "genera");
+  const esito_processo gen = esegui((g / "genera").string(), {});
+  ASSERT_EQ(gen.stato, 0) << gen.err;
+
+  const fs::path a = radice_ / "autore" / "nuova";  // created by export
+  const esito_processo exp = esegui(BINARIO_EXE, {"export", "--dir", a.string(), "--documents"});
+  ASSERT_EQ(exp.stato, 0) << exp.err;
+  const std::vector<std::string> testi = {"Valmera-Lusa_linea.txt", "Valmera-Lusa_019-.txt"};
+  const std::vector<std::string> documenti = {"Valmera-Lusa_019_note.txt", "Valmera-Lusa_019_rallentamenti.txt",
+                                              "Valmera-Lusa_019_scheda_treno.txt"};
+  std::string elenco;
+  for (const auto* gruppo : {&testi, &documenti})
+    for (const std::string& f : *gruppo) elenco += (a / f).string() + "\n";
+  EXPECT_EQ(exp.out, elenco);
+  for (const std::string& f : documenti) EXPECT_EQ(leggi(a / f), leggi(g / f)) << f;
+  const std::string linea = leggi(a / testi[0]), servizio = leggi(a / testi[1]);
+  EXPECT_FALSE(linea.empty());
+  EXPECT_FALSE(servizio.empty());
+
+  const esito_processo comp =
+      esegui(BINARIO_EXE, {"compile", "--dir", a.string(), "--line", "Valmera-Lusa", "--train", "019"});
+  EXPECT_EQ(comp.stato, 0) << comp.err;
+  for (const char* f : {"Valmera-Lusa_019.sim", "Valmera-Lusa_019.dat", "Valmera-Lusa_linea.dat"}) {
+    ASSERT_TRUE(fs::exists(g / f)) << f;
+    EXPECT_TRUE(leggi(a / f) == leggi(g / f)) << f << " differisce da quello di genera";
+  }
+  EXPECT_EQ(leggi(a / testi[0]), linea);
+  EXPECT_EQ(leggi(a / testi[1]), servizio);
+}
+
+class BinarioRigaDiComando : public CartellaTemporanea {};
+
+TEST_F(BinarioRigaDiComando, AiutoVersioneEUsoSbagliato) {
+  struct Caso {
+    std::vector<std::string> args;
+    int stato;
+    std::string in_out;  // found in standard output
+    std::string in_err;  // found in standard error
+  };
+  const std::vector<Caso> casi = {
+      {{"--version"}, 0, "binario 0.1.0\n", ""},
+      {{"--help"}, 0, "compile", ""},
+      {{"export", "--help"}, 0, "--documents", ""},
+      {{"compile", "--help"}, 0, "--no-plan", ""},
+      {{"dump", "--help"}, 0, "--kind", ""},
+      {{}, 2, "", "subcommand"},
+      {{"compila"}, 2, "", "subcommand"},
+      {{"compile", "--dir", "x", "--line", "L"}, 2, "", "--train"},
+      {{"dump", "x.dat", "--kind", "voci"}, 2, "", "--kind"},
+      {{"dump", "x.txt"}, 2, "", "binario: x.txt: tipo di file sconosciuto dal nome"},
+      {{"dump", (radice_ / "manca.dat").string()}, 2, "", "binario: Errore 53: File not found"},
+  };
+  for (const Caso& c : casi) {
+    std::string nome;
+    for (const std::string& a : c.args) nome += a + " ";
+    SCOPED_TRACE(nome);
+    const esito_processo e = esegui(BINARIO_EXE, c.args);
+    EXPECT_EQ(e.stato, c.stato) << e.err;
+    EXPECT_NE(e.out.find(c.in_out), std::string::npos) << e.out;
+    EXPECT_NE(e.err.find(c.in_err), std::string::npos) << e.err;
+  }
+}
+
+TEST_F(BinarioRigaDiComando, ExportInUnaCartellaImpossibile) {
+  const fs::path file = radice_ / "un_file";
+  scrivi(file, "x");
+  const esito_processo e = esegui(BINARIO_EXE, {"export", "--dir", (file / "sotto").string()});
+  EXPECT_EQ(e.stato, 2);
+  EXPECT_NE(e.err.find("binario: impossibile creare la cartella"), std::string::npos) << e.err;
+}
+
+}  // namespace
+}  // namespace binario::test

@@ -1,0 +1,70 @@
+#pragma once
+// `binario compile`: the author's two description texts compiled by the same
+// memorizza_percorso that genera runs, with every recorded error and warning
+// turned into a diagnostic an editor can follow to the line.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "app/filesystem.h"
+
+namespace binario {
+
+struct richiesta_compilazione {
+  std::string cartella;
+  std::string linea;   // already checked by motivo_nome_rifiutato
+  std::string treno;   // likewise
+  bool tracciato = true;  // j = 1; false for --no-plan (j = 0)
+};
+
+struct diagnostica {
+  int32_t codice = 0;
+  std::optional<int32_t> posizione;
+  std::optional<int32_t> cella;  // post-pass errors
+  std::string file;              // the text concerned; empty when none is
+  int riga = 0;                  // 0 = no source line
+  std::string sorgente;          // that line's text, UTF-8
+  std::string messaggio;
+  bool finale = false;           // the one left in codice_errore
+  bool interrompe = false;       // the reading of its file ended here
+};
+
+// The fields of one source line that matched no key: a misspelt key makes
+// its values be read as keys too, and they are one mistake.
+struct avviso {
+  std::string file;
+  int riga = 0;
+  std::vector<std::string> campi;
+  std::string sorgente;
+  std::string messaggio;
+};
+
+struct esito_compilazione {
+  std::string file_linea;  // the path of the line description text, as shown
+  int32_t codice_errore = 0;
+  int32_t posizione_errore = 0;
+  std::optional<int> fatale;  // 1250 or 1251
+  bool lettura_interrotta = false;
+  std::vector<diagnostica> errori;
+  std::vector<avviso> avvisi;
+  std::vector<std::string> file_scritti;  // names, in the order written
+  std::optional<std::string> guasto;      // a failed file operation
+};
+
+// Reads the texts from `disco`, compiles a copy of them and writes the
+// binary files through `disco`; the texts themselves stay as they are.
+esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& richiesta);
+
+// 0 no error, 1 errors recorded, 2 a failed file operation, 3 a failed final check.
+int stato_uscita(const esito_compilazione& esito);
+
+// The diagnostics for standard error, ending with a summary line.
+std::string testo_diagnostica(const esito_compilazione& esito);
+
+nlohmann::ordered_json json_compilazione(const esito_compilazione& esito);
+
+}  // namespace binario

@@ -1,0 +1,47 @@
+#include "tools/fs_sovrapposto.h"
+
+#include <gtest/gtest.h>
+
+#include "app/memfs.h"
+#include "app/scrittura.h"
+
+namespace binario {
+namespace {
+
+class BinarioSovrapposto : public ::testing::Test {
+ protected:
+  BinarioSovrapposto() : fs(disco, {"d/L_linea.txt"}) {
+    disco.files()["d/L_linea.txt"] = "testo dell'autore";
+    fs.memoria().files()["d/L_linea.txt"] = "testo dell'autore";
+  }
+  MemFileSystem disco;
+  FileSystemSovrapposto fs;
+};
+
+TEST_F(BinarioSovrapposto, LaLetturaCancellaSoloLaCopia) {
+  std::string letto;
+  ASSERT_TRUE(fs.read_file("d/L_linea.txt", &letto).is_ok());
+  EXPECT_EQ(letto, "testo dell'autore");
+  ASSERT_TRUE(fs.remove_file("d/L_linea.txt").is_ok());
+  EXPECT_FALSE(fs.exists("d/L_linea.txt"));
+  EXPECT_EQ(disco.files().at("d/L_linea.txt"), "testo dell'autore");
+}
+
+TEST_F(BinarioSovrapposto, IFileBinariVannoSulDisco) {
+  ASSERT_TRUE(sostituisci_file(fs, "d/L_T.dat", [](Scrittore& w) { w.bytes("abc"); }).is_ok());
+  EXPECT_EQ(disco.files().at("d/L_T.dat"), "abc");
+  EXPECT_FALSE(disco.exists(nome_temporaneo("d/L_T.dat")));
+  EXPECT_FALSE(fs.memoria().exists("d/L_T.dat"));
+  EXPECT_EQ(fs.scritti(), std::vector<std::string>{"d/L_T.dat"});
+}
+
+TEST_F(BinarioSovrapposto, NessunoSpostamentoTraMemoriaEDisco) {
+  disco.files()["d/altro"] = "x";
+  EXPECT_FALSE(fs.rename_file("d/L_linea.txt", "d/altro").is_ok());
+  EXPECT_FALSE(fs.rename_file("d/altro", "d/L_linea.txt").is_ok());
+  EXPECT_EQ(disco.files().at("d/L_linea.txt"), "testo dell'autore");
+  EXPECT_TRUE(fs.scritti().empty());
+}
+
+}  // namespace
+}  // namespace binario

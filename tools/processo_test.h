@@ -1,0 +1,90 @@
+#pragma once
+// Runs a built program the way a user would, with its output captured, in a
+// temporary directory that the fixture removes.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace binario::test {
+
+struct esito_processo {
+  int stato = -1;  // exit status; 128 + signal when killed
+  std::string out;
+  std::string err;
+};
+
+inline std::string leggi(const std::filesystem::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+inline void scrivi(const std::filesystem::path& p, const std::string& dati) {
+  std::ofstream f(p, std::ios::binary);
+  f << dati;
+}
+
+class CartellaTemporanea : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string modello = (std::filesystem::temp_directory_path() / "binario-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(modello.data()), nullptr);
+    radice_ = modello;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(radice_, ec);
+  }
+
+  // A directory under the temporary root, created.
+  std::filesystem::path cartella(const std::string& nome) {
+    std::filesystem::path p = radice_ / nome;
+    std::filesystem::create_directories(p);
+    return p;
+  }
+
+  esito_processo esegui(const std::string& programma, const std::vector<std::string>& argomenti) {
+    const std::string out = (radice_ / "stdout").string();
+    const std::string err = (radice_ / "stderr").string();
+    posix_spawn_file_actions_t azioni;
+    posix_spawn_file_actions_init(&azioni);
+    posix_spawn_file_actions_addopen(&azioni, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&azioni, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> args = {programma};
+    args.insert(args.end(), argomenti.begin(), argomenti.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    esito_processo e;
+    pid_t pid;
+    const int rc = posix_spawn(&pid, programma.c_str(), &azioni, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&azioni);
+    if (rc != 0) {
+      ADD_FAILURE() << "impossibile avviare " << programma;
+      return e;
+    }
+    int stato = 0;
+    waitpid(pid, &stato, 0);
+    e.stato = WIFEXITED(stato) ? WEXITSTATUS(stato) : 128 + WTERMSIG(stato);
+    e.out = leggi(out);
+    e.err = leggi(err);
+    return e;
+  }
+
+  std::filesystem::path radice_;
+};
+
+}  // namespace binario::test
