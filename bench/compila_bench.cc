@@ -21,9 +21,9 @@ namespace {
 std::string difetto(const Status& s, const Form1& form) {
   if (!s.is_ok()) return s.to_string();
   if (form.codice_errore != 0)
-    return "errore di compilazione " + std::to_string(form.codice_errore) + " a " +
-           std::to_string(form.posizione_errore);
-  if (!form.griglia_creata()) return "nessuna griglia";
+    return "compile error " + std::to_string(form.codice_errore) + " at " +
+           std::to_string(form.posizione_errore) + " m";
+  if (!form.griglia_creata()) return "the compile made no grid";
   return {};
 }
 
@@ -31,7 +31,7 @@ void per_metro(benchmark::State& st, int64_t metri, uint64_t byte) {
   st.counters["per_metro"] =
       benchmark::Counter(static_cast<double>(metri), benchmark::Counter::kIsIterationInvariantRate |
                                                          benchmark::Counter::kInvert);
-  st.SetBytesProcessed(static_cast<int64_t>(byte) * st.iterations());
+  if (byte > 0) st.SetBytesProcessed(static_cast<int64_t>(byte) * st.iterations());
 }
 
 // What a run leaves written and removes, recorded once from a real run.
@@ -97,7 +97,9 @@ void BM_CompilaLinea(benchmark::State& st) {
 }
 BENCHMARK(BM_CompilaLinea)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same without the disk: what the compile itself costs.
+// The same without the disk: what the compile itself costs. The longest
+// line goes first, so that the shorter ones find the memory already taken
+// from the system and show the work per metre, not the first touch of it.
 void BM_CompilaLineaSenzaDisco(benchmark::State& st) {
   const auto metri = static_cast<int32_t>(st.range(0));
   const testi_linea testi = genera_linea_lunga(metri);
@@ -109,7 +111,7 @@ void BM_CompilaLineaSenzaDisco(benchmark::State& st) {
   }
   per_metro(st, metri, 0);
 }
-BENCHMARK(BM_CompilaLineaSenzaDisco)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompilaLineaSenzaDisco)->Arg(1'000'000)->Arg(100'000)->Arg(10'000)->Unit(benchmark::kMillisecond);
 
 // The reader alone on a long line's texts, with the plan (1) or without (0).
 void BM_Lettore(benchmark::State& st) {

@@ -18,7 +18,7 @@
 namespace {
 
 int uso() {
-  std::fprintf(stderr, "uso: compila_lunga [--metri N] [--incorporato] [--registro FILE] CARTELLA\n");
+  std::fprintf(stderr, "usage: compila_lunga [--metri N] [--incorporato] [--registro FILE] CARTELLA\n");
   return 2;
 }
 
@@ -58,19 +58,19 @@ int main(int argc, char** argv) {
     return 3;
   }
   if (form->codice_errore != 0) {
-    std::fprintf(stderr, "errore di compilazione %d alla posizione %d\n", form->codice_errore,
+    std::fprintf(stderr, "compile error %d at %d m\n", form->codice_errore,
                  form->posizione_errore);
     return 1;
   }
   if (!form->griglia_creata()) {
-    std::fprintf(stderr, "la compilazione non ha creato la griglia\n");
+    std::fprintf(stderr, "the compile made no grid\n");
     return 1;
   }
   if (!registro.empty()) {
     std::ofstream out(registro);
     banco::scrivi_registro(out, fs_registrato.operazioni());
     if (!out) {
-      std::fprintf(stderr, "registro non scritto: %s\n", registro.c_str());
+      std::fprintf(stderr, "cannot write %s\n", registro.c_str());
       return 3;
     }
   }

@@ -30,8 +30,8 @@ constexpr int32_t kScostamentoIndicatori = 700;
 constexpr int32_t kScostamentoRallentamento = 200;
 constexpr int32_t kLunghezzaRallentamento = 1800;
 
-// A kilometre reference can address at most 80 header slots, shared by the
-// station rows and the sign-board texts; 60 stations and 8 boards leave room.
+// The header keeps 80 slots for the station rows and the sign-board texts
+// together; 60 stations and 8 boards leave room to spare.
 constexpr int kCartelli = 8;
 constexpr int kStazioniMassime = 60;
 constexpr int32_t kPassoStazioniMinimo = 4;  // km
@@ -65,7 +65,7 @@ struct disposizione {
 
 disposizione disponi(int32_t metri) {
   if (metri < 10'000 || metri > kMetriMassimi)
-    throw std::invalid_argument("lunghezza della linea fuori da 10000..1000000: " + std::to_string(metri));
+    throw std::invalid_argument("line length outside 10000..1000000: " + std::to_string(metri));
   disposizione d;
   d.metri = metri;
   d.km = metri / 1000;
@@ -89,7 +89,7 @@ std::string testo_cartello(int b, int32_t posizione) {
   const auto i = static_cast<size_t>(b) % kPrime.size();
   // Sixteen characters inside the brackets, a short name set in by 7 blanks.
   const std::string nome(seconde[i]);
-  const int prima = nome.size() <= 7 ? 7 : 1;
+  const int prima = std::clamp(16 - static_cast<int>(nome.size()), 0, 7);
   char seconda[32];
   std::snprintf(seconda, sizeof seconda, "(%*s%-*s)", prima, "", 16 - prima, nome.c_str());
   char terza[32];
@@ -182,8 +182,10 @@ std::string testo_servizio(const disposizione& d) {
   riga(t, "aderenza,   0,    100");
   riga(t, "[vel_limite]");
   riga(t, "velocita,%8d,%6d", 0, 90);
-  for (int32_t k = kPassoVelocita, i = 0; k < d.km; k += kPassoVelocita, ++i)
-    riga(t, "velocita,%8d,%6d", k * 1000 + kScostamentoIndicatori, kVelocita[static_cast<size_t>(i) % kVelocita.size()]);
+  for (int32_t k = kPassoVelocita, i = 0; k < d.km; k += kPassoVelocita, ++i) {
+    const int v = kVelocita[static_cast<size_t>(i) % kVelocita.size()];
+    riga(t, "velocita,%8d,%6d", k * 1000 + kScostamentoIndicatori, v);
+  }
   riga(t, "[stazioni]");
   righe_stazioni(t, d);
 

@@ -31,7 +31,7 @@ TEST(LineaLunga, SiCompilaSenzaErroriConOgniElemento) {
     MemFileSystem fs;
     auto form = nuovo_form(fs, "/d");
     ASSERT_TRUE(compila(*form, testi).is_ok());
-    EXPECT_EQ(form->codice_errore, 0) << "alla posizione " << form->posizione_errore;
+    EXPECT_EQ(form->codice_errore, 0) << "at " << form->posizione_errore << " m";
 
     const auto celle = static_cast<size_t>(std::nearbyint((metri + 7000) / 50.0)) + 1;
     ASSERT_EQ(form->griglia_celle.size(), celle);

@@ -23,7 +23,8 @@ struct riga_ordine {
   scenario::rallentamento rallentamento;
 };
 
-std::string stazione(size_t n) { return std::string(nomi::kStazioni[n - 1].comune); }
+// The display names, as the header of the compiled scenario holds them.
+std::string stazione(size_t n) { return std::string(nomi::kStazioni[n - 1].nome); }
 
 // The two slowdowns of the service description, with its starts, speeds and
 // lengths, so that the order names the restrictions the driver will meet.

@@ -18,7 +18,8 @@ class RallentamentiTest : public DocumentoTest {
   std::vector<std::string> righe;
 };
 
-std::string stazione(size_t n) { return std::string(nomi::kStazioni[n - 1].comune); }
+// The display names, as the header of the compiled scenario holds them.
+std::string stazione(size_t n) { return std::string(nomi::kStazioni[n - 1].nome); }
 
 // The location field: a blank, the name, blanks to 28 characters.
 std::string luogo(const std::string& nome) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>

@@ -91,8 +91,9 @@ TEST(LetturaServizio, TheFirstStationOfTheBuiltInContent) {
   EXPECT_EQ(b.f.indice_stazione, 2);
 }
 
-// The row under test is the second station, after one at 0 whose zone ends
-// at 300.
+// The row under test is the second station. The first one, at 0, is long
+// enough to keep column 5 and lengthened by column 6, yet both are cleared
+// for it once its zone is computed.
 TEST(LetturaServizio, StationZonesFollowTheKind) {
   struct caso {
     int tipo, zona, colonna_6;
@@ -111,7 +112,7 @@ TEST(LetturaServizio, StationZonesFollowTheKind) {
   };
   for (const caso& c : casi) {
     banco b;
-    b.scrivi(linea("[fine]\r\n"), servizio(stazione(0, 8, 300) + stazione(2300, c.tipo, c.zona, c.colonna_6)));
+    b.scrivi(linea("[fine]\r\n"), servizio(stazione(0, 12, 600, 1) + stazione(2300, c.tipo, c.zona, c.colonna_6)));
     b.leggi();
     SCOPED_TRACE(testing::Message() << "tipo " << c.tipo << " zona " << c.zona << " colonna 6 " << c.colonna_6);
     ASSERT_EQ(b.f.codice_errore, 0);
@@ -120,7 +121,9 @@ TEST(LetturaServizio, StationZonesFollowTheKind) {
     EXPECT_EQ(v.fine_zona, c.fine);
     EXPECT_EQ(v.colonna_5, c.colonna_5_dopo);
     EXPECT_EQ(v.colonna_6, c.colonna_6_dopo);
-    EXPECT_EQ(b.f.voci[1].colonna_5, 0);  // never for the first station
+    EXPECT_EQ(b.f.voci[1].fine_zona, 350);
+    EXPECT_EQ(b.f.voci[1].colonna_5, 0);
+    EXPECT_EQ(b.f.voci[1].colonna_6, 0);
     const auto& g = b.f.griglia_celle;
     int fermate = 0, avvisi = 0;
     for (size_t i = 10; i < g.size(); ++i) {

@@ -107,7 +107,8 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
   compila_cmd->add_flag("--json", o.json, "Stampa l'esito come un oggetto JSON sullo standard output");
   compila_cmd->footer(
       "Uscita: 0 nessun errore; 1 errori di compilazione (i file binari sono scritti comunque); 2 errore d'uso "
-      "o di file; 3 controllo finale fallito (1250, 1251: nessun file binario scritto).");
+      "o di file; 3 controllo finale fallito (1250, 1251: nessun file binario scritto). Con --json le "
+      "diagnostiche stanno nell'oggetto JSON e non vanno sullo standard error.");
 
   CLI::App* dump_cmd = app.add_subcommand("dump", "Decodifica un file binario, un record per riga");
   dump_cmd->add_option("file", o.file, "File .sim (voci), .dat (griglia) o _linea.dat (tracciato)")->required();

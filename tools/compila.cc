@@ -248,7 +248,9 @@ std::string testo_diagnostica(const esito_compilazione& esito) {
     out += "binario: errore " + std::to_string(*esito.fatale) + ": " + std::string(messaggio_errore(*esito.fatale)) + "\n";
   if (esito.guasto) out += "binario: " + *esito.guasto + "\n";
 
-  out += "binario: " + plurale(esito.errori.size(), "errore", "errori", "nessun errore") + ", " +
+  out += "binario: ";
+  if (esito.guasto) out += "compilazione interrotta da un errore di file; ";
+  out += plurale(esito.errori.size(), "errore", "errori", "nessun errore") + ", " +
          plurale(esito.avvisi.size(), "avviso", "avvisi", "nessun avviso");
   if (esito.codice_errore != 0)
     out += "; codice_errore " + std::to_string(esito.codice_errore) + ", posizione_errore " +
