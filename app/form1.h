@@ -33,6 +33,8 @@ struct errore_registrato {
   origine_errore origine = origine_errore::nessuna;
   int riga = 0;                      // source line of the key line being handled, 0 = none
   std::optional<int32_t> cella;      // post-pass errors: the cell concerned
+  // The code was left by an earlier line and ended the reading at this one.
+  bool riportato = false;
 };
 
 // A line the reader passed over that an author most likely got wrong.

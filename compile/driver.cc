@@ -6,6 +6,9 @@ namespace binario {
 Status Form1::memorizza_percorso(int32_t j) {
   scrivi_tracciato = j;
   codice_errore = 0;
+  errori.clear();
+  avvisi.clear();
+  lettura_interrotta = false;
   voci = tabella_voci{};
   memorizza_dati();
   // Without a grid (the reader stopped before "lunghezza percorso") there is

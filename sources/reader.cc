@@ -49,6 +49,15 @@ esito fuori_tabella(Form1& f, int32_t p) {
 
 bool errore_dopo_posa(Form1& f, const std::string& percorso, int32_t posizione) {
   if (f.codice_errore <= 0) return false;
+  // A code left by an earlier line (an error 15 of the line description)
+  // ends the reading here as well: record the stop at this line, so that the
+  // earlier error keeps its own metre in the list.
+  const bool gia_registrato = !f.errori.empty() && f.errori.back().riga == f.riga_sorgente &&
+                              f.errori.back().origine == f.origine_corrente;
+  if (!gia_registrato) {
+    f.imposta_errore(f.codice_errore);
+    f.errori.back().riportato = true;
+  }
   elimina(f, percorso);
   f.imposta_posizione(posizione);
   f.lettura_interrotta = true;

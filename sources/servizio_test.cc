@@ -267,6 +267,14 @@ TEST(LetturaServizio, AnError15OfTheLineFileStopsAtTheFirstSignal) {
   EXPECT_FALSE(b.c_e_servizio());
   EXPECT_EQ(b.f.griglia_celle[0].velocita_limite, 0);
   EXPECT_EQ(b.f.griglia_celle[0].aderenza, 0);
+  // The list keeps the first 15 with its own metre and line, then the stop.
+  ASSERT_EQ(b.f.errori.size(), 2u);
+  EXPECT_EQ(b.f.errori[0].origine, origine_errore::descrizione_linea);
+  EXPECT_EQ(b.f.errori[0].posizione, 35950);
+  EXPECT_EQ(b.f.errori[1].origine, origine_errore::descrizione_servizio);
+  EXPECT_EQ(b.f.errori[1].codice, 15);
+  EXPECT_EQ(b.f.errori[1].posizione, 550);
+  EXPECT_TRUE(b.f.errori[1].riportato);
 }
 
 TEST(LetturaServizio, KilometreReferencesAreCheckedLastAndWin) {

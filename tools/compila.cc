@@ -66,6 +66,11 @@ diagnostica diagnostica_di(const errore_registrato& e, const contesto& c) {
     if (!d.cella && e.posizione) d.cella = *e.posizione / 50;
   }
   const bool dal_servizio = e.origine == origine_errore::descrizione_servizio || e.origine == origine_errore::nessuna;
+  if (e.riportato) {
+    d.messaggio = "l'errore " + std::to_string(e.codice) +
+                  " trovato prima nel file di linea ferma la lettura a questa riga, la prima che posa un segnale o "
+                  "un rallentamento: correggi quell'errore";
+  }
   if (e.codice == 25 && dal_servizio && c.linea.testo && !c.servizio.testo) {
     s = &c.servizio;
     riga = 0;
