@@ -41,7 +41,7 @@ class FaultyWritableFile final : public WritableFile {
     if (posto < data.size()) {
       base_->append(data.substr(0, posto));
       fs_.scritti_ += posto;
-      fs_.chiamata_guasta_ = fs_.registro_.size() - 1;
+      if (!fs_.chiamata_guasta_) fs_.chiamata_guasta_ = fs_.registro_.size() - 1;
       return status_da_errno(ENOSPC, path_);
     }
     Status s = base_->append(data);
@@ -94,7 +94,7 @@ int FaultyFileSystem::annota(chiamata_fs chiamata, bool* eseguita) {
   } else if (protetta) {
     err = EACCES;
   }
-  if (err != 0) chiamata_guasta_ = registro_.size() - 1;
+  if (err != 0 && !chiamata_guasta_) chiamata_guasta_ = registro_.size() - 1;
   return err;
 }
 
@@ -107,7 +107,9 @@ size_t FaultyFileSystem::spazio(size_t byte) const {
 bool FaultyFileSystem::protetto(const std::string& path) const {
   if (!cartella_protetta_ || path.empty()) return false;
   const std::string& c = *cartella_protetta_;
-  return path.size() > c.size() && path.compare(0, c.size(), c) == 0 &&
+  // Directly inside it: the separator right after its name, and no other.
+  return path.size() > c.size() + 1 && path.compare(0, c.size(), c) == 0 &&
+         (path[c.size()] == '/' || path[c.size()] == '\\') &&
          path.find_first_of("/\\", c.size() + 1) == std::string::npos;
 }
 

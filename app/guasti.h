@@ -48,7 +48,7 @@ class FaultyFileSystem final : public FileSystem {
   void osserva(std::function<void(const chiamata_fs&)> osservatore) { osservatore_ = std::move(osservatore); }
 
   const std::vector<chiamata_fs>& registro() const { return registro_; }
-  // Whether a fault was injected, and into which call of the log.
+  // The first call of the log that was made to fail, if any.
   std::optional<size_t> chiamata_guasta() const { return chiamata_guasta_; }
 
   bool exists(const std::string& path) override { return base_.exists(path); }

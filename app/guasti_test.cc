@@ -34,6 +34,7 @@ using Cartella = std::map<std::string, std::string>;
 constexpr const char* kDir = "/prog";
 
 std::string in_cartella(const std::string& nome) { return std::string(kDir) + "/" + nome; }
+std::string nome_di(const std::string& percorso) { return percorso.substr(percorso.rfind('/') + 1); }
 
 const std::vector<std::string>& file_descrizione() {
   static const std::vector<std::string> n = {in_cartella(nome_descrizione_linea(kNomeLinea)),
@@ -92,8 +93,8 @@ std::string differenze(const Cartella& attesa, const Cartella& reale) {
   return d;
 }
 
-Form1 nuovo_form(FileSystem& fs) {
-  Form1 f(fs, kDir, '/');
+Form1 nuovo_form(FileSystem& fs, const std::string& cartella = kDir) {
+  Form1 f(fs, cartella, '/');
   f.nome_linea = kNomeLinea;
   f.numero_treno = kNumeroTreno;
   return f;
@@ -345,12 +346,6 @@ class GuastiSuDisco : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  Form1 form_su_disco(FileSystem& fs, const std::string& cartella) {
-    Form1 f(fs, cartella, '/');
-    f.nome_linea = kNomeLinea;
-    f.numero_treno = kNumeroTreno;
-    return f;
-  }
   Cartella leggi_cartella() {
     Cartella c;
     for (const auto& voce : std::filesystem::directory_iterator(dir_)) {
@@ -371,32 +366,20 @@ class GuastiSuDisco : public ::testing::Test {
 };
 
 TEST_F(GuastiSuDisco, ReadOnlyFileStopsTheRunAtTheStepThatWritesIt) {
-  // Each file as the clean run leaves it; the description texts as their
-  // writers leave them, before the reader deletes them.
-  Cartella riferimento;
+  // Each file as the run finishes it: the description texts as their writers
+  // leave them, before the reader deletes them.
+  const Profilo p = profila(kScenari[0]);
   std::vector<std::string> ordine;  // names, in the order the run finishes them
-  {
-    MemFileSystem mem;
-    FaultyFileSystem fs(mem);
-    Form1 f = nuovo_form(fs);
-    ASSERT_TRUE(f.dati_linea().is_ok());
-    ASSERT_TRUE(f.dati_treno().is_ok());
-    ASSERT_TRUE(f.dati_note().is_ok());
-    ASSERT_TRUE(f.dati_rallentamenti().is_ok());
-    ASSERT_TRUE(f.dati_scheda().is_ok());
-    ASSERT_TRUE(f.memorizza_percorso(1).is_ok());
-    for (const chiamata_fs& c : fs.registro())
-      if (c.operazione == operazione_fs::rinomina) ordine.push_back(c.destinazione.substr(std::string(kDir).size() + 1));
-    for (const auto& [nome, dati] : mem.files()) riferimento[nome.substr(std::string(kDir).size() + 1)] = dati;
-    MemFileSystem testi;
-    Form1 t = nuovo_form(testi);
-    ASSERT_TRUE(t.dati_linea().is_ok());
-    ASSERT_TRUE(t.dati_treno().is_ok());
-    for (const auto& [nome, dati] : testi.files()) riferimento[nome.substr(std::string(kDir).size() + 1)] = dati;
-  }
+  for (const chiamata_fs& c : p.chiamate)
+    if (c.operazione == operazione_fs::rinomina) ordine.push_back(nome_di(c.destinazione));
+  Cartella riferimento;
+  for (const auto& [n, d] : p.prima.at(file_documenti()[0])) riferimento[nome_di(n)] = d;
+  for (const auto& [n, d] : p.finale) riferimento[nome_di(n)] = d;
+
   std::vector<std::string> tutti;
   for (const auto* gruppo : {&file_descrizione(), &file_documenti(), &file_binari()})
-    for (const std::string& n : *gruppo) tutti.push_back(n.substr(std::string(kDir).size() + 1));
+    for (const std::string& n : *gruppo) tutti.push_back(nome_di(n));
+  ASSERT_EQ(ordine.size(), tutti.size()) << "every step writes its file";
 
   for (size_t k = 0; k < ordine.size(); ++k) {
     const std::string& bloccato = ordine[k];
@@ -404,7 +387,7 @@ TEST_F(GuastiSuDisco, ReadOnlyFileStopsTheRunAtTheStepThatWritesIt) {
     for (const std::string& n : tutti) scrivi(n, "vecchio " + n);
     const std::string percorso_bloccato = dir_ + "/" + bloccato;
     std::filesystem::permissions(percorso_bloccato, std::filesystem::perms(0444));
-    Form1 f = form_su_disco(file_system_posix(), dir_);
+    Form1 f = nuovo_form(file_system_posix(), dir_);
     const Status s = f.esegui_passi();
     std::filesystem::permissions(percorso_bloccato, std::filesystem::perms(0644));
 
@@ -416,7 +399,7 @@ TEST_F(GuastiSuDisco, ReadOnlyFileStopsTheRunAtTheStepThatWritesIt) {
     for (const std::string& n : tutti) attesa[n] = "vecchio " + n;
     for (size_t i = 0; i < k; ++i) attesa[ordine[i]] = riferimento[ordine[i]];
     if (compilato)  // the reader has read and deleted the description texts
-      for (const std::string& n : file_descrizione()) attesa.erase(n.substr(std::string(kDir).size() + 1));
+      for (const std::string& n : file_descrizione()) attesa.erase(nome_di(n));
     EXPECT_EQ(differenze(attesa, leggi_cartella()), "");
     for (const std::string& n : tutti) std::filesystem::remove(dir_ + "/" + n);
   }
@@ -426,7 +409,7 @@ TEST_F(GuastiSuDisco, ReadOnlyFileStopsTheRunAtTheStepThatWritesIt) {
 // regular file.
 TEST_F(GuastiSuDisco, PathThroughARegularFileStopsTheFirstStep) {
   scrivi("non-una-cartella", "dati");
-  Form1 f = form_su_disco(file_system_posix(), dir_ + "/non-una-cartella");
+  Form1 f = nuovo_form(file_system_posix(), dir_ + "/non-una-cartella");
   const Status s = f.esegui_passi();
   ASSERT_FALSE(s.is_ok());
   EXPECT_EQ(s.numero(), 75);

@@ -1,9 +1,9 @@
 // Arbitrary bytes as the two description texts, through the whole compile in
 // memory: reader, placement, post-pass, final checks and the binary writers.
 // Beyond what the sanitizers catch, a compile must end cleanly: a known code,
-// the fatal 1250 or 1251 as a status (never the end of the process), the
-// line description text consumed, and every binary file either not written
-// or written whole.
+// recorded for the tools as well, the fatal 1250 or 1251 as a status (never
+// the end of the process), the line description text consumed, and every
+// binary file either not written or written whole.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -104,6 +104,10 @@ void compila(const ingresso_fuzz& in) {
   if (!s.is_ok() && !(s.is_fatale() && (s.numero() == 1250 || s.numero() == 1251)))
     violato("compile ended with " + s.to_string());
   if (!codice_noto(form.codice_errore)) violato("unknown compile error " + std::to_string(form.codice_errore));
+  // Tools show the recorded errors; the last one must be the code the
+  // simulator's side keeps.
+  if (form.codice_errore != (form.errori.empty() ? 0 : form.errori.back().codice))
+    violato("codice_errore " + std::to_string(form.codice_errore) + " is not the last recorded error");
   if (fs.exists(linea)) violato("line description text left behind");
   if (in.j == 0 && form.tracciato.esiste()) violato("plan built although j = 0");
 
