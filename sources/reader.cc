@@ -94,8 +94,6 @@ constexpr int32_t kUltimoMetroCurve = 1000000;
 // Multiples of 50 in the sense of the integer remainder: -100 is one.
 bool multiplo(int32_t v, int32_t di) { return v % di == 0; }
 
-uint8_t byte_basso(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
-
 // The reading of the line description file, from the search for
 // "[generale]" to the finishing of the profiles.
 class lettura_linea {

@@ -33,6 +33,9 @@ void elimina(Form1& f, const std::string& percorso);
 // the position (when one goes with it) are recorded.
 void interrompi(Form1& f, const std::string& percorso, int32_t codice, std::optional<int32_t> posizione = {});
 
+// A whole number stored into a Byte cell field keeps its low 8 bits.
+inline uint8_t byte_basso(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
+
 // The range test: the position `p` with `margine` metres ahead still lies in
 // the grid. Otherwise error 15 is recorded with `p`.
 bool entro_griglia(Form1& f, int32_t p, int32_t margine);

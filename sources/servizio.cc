@@ -13,8 +13,6 @@
 namespace binario::lettura {
 namespace {
 
-uint8_t byte_basso(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
-
 // The speed in units of 5 km/h; a Byte cell field, so a value outside it is a
 // failure, not a truncation.
 uint8_t velocita_in_byte(int32_t kmh) {
