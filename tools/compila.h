@@ -21,7 +21,25 @@ struct richiesta_compilazione {
   bool tracciato = true;  // j = 1; false for --no-plan (j = 0)
 };
 
-struct diagnostica {
+// Another place a diagnostic refers to: the earlier item of a conflict, say.
+struct nota_correlata {
+  std::string file;
+  int riga = 0;                  // 0 = no source line
+  std::optional<int> colonna;    // 1-based byte column in that line
+  std::string messaggio;
+};
+
+// Where on its source line a diagnostic points, and what more it can say.
+struct dettagli_diagnostica {
+  std::optional<int> colonna;       // 1-based byte column of the field at fault
+  std::optional<int> fine_colonna;  // 1-based byte column just past it
+  std::string id;                   // stable short name of the check, such as "chiave-sconosciuta"
+  std::vector<nota_correlata> correlati;
+  std::optional<std::string> suggerimento;  // replacement text for the field, when there is one
+  bool dopo_arresto = false;        // found after the reading of its file stopped
+};
+
+struct diagnostica : dettagli_diagnostica {
   int32_t codice = 0;
   std::optional<int32_t> posizione;
   std::optional<int32_t> cella;  // post-pass errors
@@ -35,7 +53,7 @@ struct diagnostica {
 
 // The fields of one source line that matched no key: a misspelt key makes
 // its values be read as keys too, and they are one mistake.
-struct avviso {
+struct avviso : dettagli_diagnostica {
   std::string file;
   int riga = 0;
   std::vector<std::string> campi;

@@ -1,0 +1,33 @@
+#pragma once
+// The page of one scenario: a map of the track, the profile under it, the
+// tables of stations, signals, slowdowns and boards, and the diagnostics of
+// the compile, in one self-contained HTML file (SVG and a little script).
+//
+// The page draws from a data model (JSON) embedded in it. `binario view`
+// writes it once; `binario serve` serves it live, and the page then fetches
+// /vista.json again after every `compilato` event on /eventi and redraws in
+// place, keeping its zoom and position.
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "app/filesystem.h"
+#include "tools/compila.h"
+
+namespace binario {
+
+// Compiles the texts of `richiesta` in memory (no file is written) and
+// returns the model of the page, with the diagnostics of that compile.
+nlohmann::ordered_json modello_da_testi(FileSystem& disco, const richiesta_compilazione& richiesta);
+
+// The model from the three binary files alone (header, grid, plan). Throws
+// std::runtime_error with a message naming the file when one is missing or
+// malformed.
+nlohmann::ordered_json modello_da_binari(FileSystem& disco, const richiesta_compilazione& richiesta);
+
+// The whole page. With `dal_vivo` the page listens on /eventi for
+// `compilato` events and redraws from /vista.json.
+std::string pagina_vista(const nlohmann::ordered_json& modello, bool dal_vivo);
+
+}  // namespace binario
