@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 #ifdef _WIN32
 #include <windows.h>

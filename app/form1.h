@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/filesystem.h"
-#include "app/status.h"
-#include "app/testo.h"
+#include "base/filesystem.h"
+#include "base/status.h"
+#include "base/testo.h"
 #include "compile/records.h"
 
 namespace binario {

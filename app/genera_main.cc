@@ -1,6 +1,6 @@
 // genera: writes the built-in scenario into the program's own directory.
-#include "app/filesystem.h"
-#include "app/platform.h"
+#include "base/filesystem.h"
+#include "base/platform.h"
 #include "app/run.h"
 
 int main() {

@@ -4,7 +4,7 @@
 // the earlier steps whole, the file of the step and every later one as they
 // were (old content, or absent), no temporary file under any name. A failure
 // inside the reader is its code 25 instead, and the compile goes on.
-#include "app/guasti.h"
+#include "testing/guasti.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/memfs.h"
-#include "app/nomi_file.h"
+#include "base/memfs.h"
+#include "base/nomi_file.h"
 #include "app/run.h"
-#include "app/scrittura.h"
+#include "base/scrittura.h"
 #include "sources/nomi.h"
 
 namespace binario {

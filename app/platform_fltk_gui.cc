@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace binario {
 namespace {

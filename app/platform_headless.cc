@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace binario {
 

@@ -1,5 +1,5 @@
 // Builds without a window library: genera is headless everywhere.
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace binario {
 

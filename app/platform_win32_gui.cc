@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/platform.h"
-#include "app/utf16_win32.h"
+#include "base/platform.h"
+#include "base/utf16_win32.h"
 
 namespace binario {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/form1.h"
-#include "compile/errore.h"
+#include "app/errore.h"
 
 namespace binario {
 

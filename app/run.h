@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/filesystem.h"
-#include "app/platform.h"
+#include "base/filesystem.h"
+#include "base/platform.h"
 
 namespace binario {
 

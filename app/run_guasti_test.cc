@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/guasti.h"
-#include "app/memfs.h"
-#include "app/platform.h"
+#include "testing/guasti.h"
+#include "base/memfs.h"
+#include "base/platform.h"
 #include "app/run.h"
 #include "testing/piattaforma_finta.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/memfs.h"
-#include "app/nomi_file.h"
+#include "base/memfs.h"
+#include "base/nomi_file.h"
 #include "testing/piattaforma_finta.h"
 
 namespace binario {

@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "app/filesystem.h"
-#include "app/memfs.h"
-#include "app/nomi_file.h"
-#include "bench/cartella_temporanea.h"
-#include "bench/fs_senza_disco.h"
+#include "base/filesystem.h"
+#include "base/memfs.h"
+#include "base/nomi_file.h"
+#include "testing/cartella_temporanea.h"
+#include "testing/fs_senza_disco.h"
 #include "bench/linea_lunga.h"
 #include "bench/registro_fs.h"
 

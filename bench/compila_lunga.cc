@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 #include "bench/linea_lunga.h"
 #include "bench/registro_fs.h"
 

@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 #include "app/run.h"
-#include "app/scrittura.h"
+#include "base/scrittura.h"
 #include "sources/nomi.h"
 
 namespace binario::banco {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/form1.h"
-#include "app/status.h"
+#include "base/status.h"
 
 namespace binario::banco {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/memfs.h"
+#include "base/memfs.h"
 
 namespace binario::banco {
 namespace {

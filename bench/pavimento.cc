@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 #include "bench/registro_fs.h"
 
 int main(int argc, char** argv) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/scrittura.h"
+#include "base/scrittura.h"
 
 namespace binario::banco {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 
 namespace binario::banco {
 

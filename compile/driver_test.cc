@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
-#include "app/memfs.h"
-#include "compile/errore.h"
+#include "base/memfs.h"
+#include "app/errore.h"
 #include "testing/piattaforma_finta.h"
 
 namespace binario {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/memfs.h"
+#include "base/memfs.h"
 
 namespace binario {
 namespace {

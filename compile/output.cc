@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/form1.h"
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 
 namespace binario {
 

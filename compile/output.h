@@ -1,7 +1,7 @@
 #pragma once
 // The three binary files: each record written field by field, little-endian.
 
-#include "app/scrittura.h"
+#include "base/scrittura.h"
 #include "compile/records.h"
 
 namespace binario {

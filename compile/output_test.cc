@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
-#include "app/memfs.h"
-#include "app/nomi_file.h"
+#include "base/memfs.h"
+#include "base/nomi_file.h"
 
 namespace binario {
 namespace {

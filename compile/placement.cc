@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/form1.h"
-#include "compile/arrotonda.h"
+#include "base/arrotonda.h"
 
 namespace binario {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #endif
 
-#include "app/status.h"
+#include "base/status.h"
 
 namespace binario {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 #include "documents/documento_scritto.h"
 
 namespace binario {

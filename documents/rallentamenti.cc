@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/form1.h"
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 #include "documents/colonne.h"
 #include "sources/nomi.h"
 #include "sources/scenario.h"

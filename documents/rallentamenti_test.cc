@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 #include "documents/documento_scritto.h"
 #include "sources/nomi.h"
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/form1.h"
-#include "app/guasti.h"
-#include "app/nomi_file.h"
+#include "testing/guasti.h"
+#include "base/nomi_file.h"
 #include "app/run.h"
 #include "fuzz/ingresso.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/form1.h"
-#include "app/memfs.h"
-#include "app/nomi_file.h"
+#include "base/memfs.h"
+#include "base/nomi_file.h"
 #include "app/run.h"
 #include "fuzz/ingresso.h"
 

@@ -6,8 +6,8 @@
 #include <system_error>
 #include <utility>
 
-#include "app/status.h"
-#include "compile/arrotonda.h"
+#include "base/status.h"
+#include "base/arrotonda.h"
 
 namespace binario {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/form1.h"
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 #include "sources/scenario.h"
 
 namespace binario {

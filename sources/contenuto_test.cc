@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/memfs.h"
+#include "base/memfs.h"
 #include "sources/nomi.h"
 #include "sources/scenario.h"
 

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "app/form1.h"
-#include "app/memfs.h"
-#include "app/nomi_file.h"
+#include "base/memfs.h"
+#include "base/nomi_file.h"
 
 namespace binario::prova_lettura {
 

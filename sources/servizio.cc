@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/form1.h"
-#include "app/nomi_file.h"
-#include "compile/arrotonda.h"
+#include "base/nomi_file.h"
+#include "base/arrotonda.h"
 #include "sources/campi.h"
 #include "sources/reader_internal.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/filesystem.h"
-#include "app/platform.h"
+#include "base/filesystem.h"
+#include "base/platform.h"
 
 namespace binario {
 

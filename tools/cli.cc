@@ -8,7 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 #include "tools/compila.h"
 #include "tools/decodifica.h"
 #include "tools/dump.h"

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/form1.h"
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 #include "tools/fs_sovrapposto.h"
 #include "tools/messaggi.h"
 #include "tools/utf8.h"

@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 
 namespace binario {
 

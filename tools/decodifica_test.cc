@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/memfs.h"
-#include "app/scrittura.h"
+#include "base/memfs.h"
+#include "base/scrittura.h"
 #include "compile/output.h"
 
 namespace binario {

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "app/form1.h"
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 #include "app/run.h"
 
 namespace binario {

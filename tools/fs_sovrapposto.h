@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/filesystem.h"
-#include "app/memfs.h"
+#include "base/filesystem.h"
+#include "base/memfs.h"
 
 namespace binario {
 

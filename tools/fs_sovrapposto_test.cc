@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/memfs.h"
-#include "app/scrittura.h"
+#include "base/memfs.h"
+#include "base/scrittura.h"
 
 namespace binario {
 namespace {

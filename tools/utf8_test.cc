@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/testo.h"
+#include "base/testo.h"
 
 namespace binario {
 namespace {

@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 #include "tools/compila.h"
 
 namespace binario {

@@ -1,8 +1,8 @@
-#include "app/scrittura.h"
+#include "base/scrittura.h"
 
 #include <gtest/gtest.h>
 
-#include "app/memfs.h"
+#include "base/memfs.h"
 
 namespace binario {
 namespace {

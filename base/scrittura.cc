@@ -1,4 +1,4 @@
-#include "app/scrittura.h"
+#include "base/scrittura.h"
 
 namespace binario {
 

@@ -1,4 +1,4 @@
-#include "app/memfs.h"
+#include "base/memfs.h"
 
 namespace binario {
 

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 
 namespace binario {
 

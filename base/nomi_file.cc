@@ -1,4 +1,4 @@
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 
 namespace binario {
 

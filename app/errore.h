@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/form1.h"
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace binario {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/memfs.h"
+#include "base/memfs.h"
 
 namespace binario::banco {
 

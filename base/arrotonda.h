@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/status.h"
+#include "base/status.h"
 
 namespace binario {
 

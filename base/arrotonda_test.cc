@@ -1,4 +1,4 @@
-#include "compile/arrotonda.h"
+#include "base/arrotonda.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "app/guasti.h"
+#include "testing/guasti.h"
 
 #include <cerrno>
 
 #include "app/form1.h"
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 #include "compile/output.h"
 
 namespace binario {

@@ -1,8 +1,8 @@
-#include "app/testo.h"
+#include "base/testo.h"
 
 #include <cstdint>
 
-#include "app/scrittura.h"
+#include "base/scrittura.h"
 
 namespace binario {
 

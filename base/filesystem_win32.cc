@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/filesystem.h"
-#include "app/platform.h"
-#include "app/utf16_win32.h"
+#include "base/filesystem.h"
+#include "base/platform.h"
+#include "base/utf16_win32.h"
 
 namespace binario {
 

@@ -1,9 +1,9 @@
-#include "app/nomi_file.h"
+#include "base/nomi_file.h"
 
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
-#include "app/memfs.h"
+#include "base/memfs.h"
 
 namespace binario {
 namespace {

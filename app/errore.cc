@@ -1,4 +1,4 @@
-#include "compile/errore.h"
+#include "app/errore.h"
 
 #include <cstdlib>
 

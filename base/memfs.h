@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 
 namespace binario {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/status.h"
+#include "base/status.h"
 
 namespace binario {
 

@@ -1,8 +1,8 @@
-#include "app/testo.h"
+#include "base/testo.h"
 
 #include <gtest/gtest.h>
 
-#include "app/memfs.h"
+#include "base/memfs.h"
 
 namespace binario {
 namespace {

@@ -1,7 +1,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 
 namespace binario {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/filesystem.h"
+#include "base/filesystem.h"
 
 namespace binario {
 
