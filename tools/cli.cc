@@ -10,7 +10,7 @@
 
 #include "base/filesystem.h"
 #include "tools/compila.h"
-#include "tools/decodifica.h"
+#include "compile/decodifica.h"
 #include "tools/dump.h"
 #include "tools/esporta.h"
 #include "tools/identita.h"

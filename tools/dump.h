@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/decodifica.h"
+#include "compile/decodifica.h"
 
 namespace binario {
 

@@ -1,4 +1,4 @@
-#include "tools/decodifica.h"
+#include "compile/decodifica.h"
 
 #include <gtest/gtest.h>
 
