@@ -2,26 +2,31 @@
 
 #include <cstdint>
 #include <cstring>
+#include <istream>
+#include <sstream>
 
 namespace binario {
 
 namespace {
 
-// Little-endian fields read in order; running short throws with the offset
-// of the field that does not fit.
+// Little-endian fields read in order from a stream of known size; running
+// short throws with the offset of the field that does not fit.
 class Lettore {
  public:
-  explicit Lettore(std::string_view dati) : dati_(dati) {}
+  Lettore(std::istream& in, size_t byte, size_t inizio = 0) : in_(in), fine_(byte), pos_(inizio) {
+    in_.clear();
+    in_.seekg(static_cast<std::streamoff>(inizio));
+  }
 
   size_t posizione() const { return pos_; }
-  size_t restanti() const { return dati_.size() - pos_; }
-  bool finito() const { return pos_ == dati_.size(); }
+  size_t restanti() const { return fine_ - pos_; }
+  bool finito() const { return pos_ == fine_; }
 
   uint64_t intero(size_t n, const std::string& cosa) {
-    richiedi(n, cosa);
+    unsigned char b[8];
+    prendi(b, n, cosa);
     uint64_t v = 0;
-    for (size_t i = 0; i < n; ++i) v |= uint64_t{static_cast<unsigned char>(dati_[pos_ + i])} << (8 * i);
-    pos_ += n;
+    for (size_t i = 0; i < n; ++i) v |= uint64_t{b[i]} << (8 * i);
     return v;
   }
   uint8_t u8(const std::string& cosa) { return static_cast<uint8_t>(intero(1, cosa)); }
@@ -35,9 +40,8 @@ class Lettore {
     return v;
   }
   std::string testo(size_t n, const std::string& cosa) {
-    richiedi(n, cosa);
-    std::string s(dati_.substr(pos_, n));
-    pos_ += n;
+    std::string s(n, '\0');
+    prendi(s.data(), n, cosa);
     return s;
   }
 
@@ -48,31 +52,49 @@ class Lettore {
   }
 
  private:
-  std::string_view dati_;
-  size_t pos_ = 0;
+  void prendi(void* p, size_t n, const std::string& cosa) {
+    richiedi(n, cosa);
+    if (!in_.read(static_cast<char*>(p), static_cast<std::streamsize>(n)))
+      throw errore_decodifica(pos_, cosa + ": lettura non riuscita");
+    pos_ += n;
+  }
+
+  std::istream& in_;
+  size_t fine_;
+  size_t pos_;
 };
+
+// Reads each field of a record, in the order of the file; `messaggio` names
+// the field in an error.
+template <typename M>
+struct leggi_campo {
+  Lettore& r;
+  M messaggio;
+  void operator()(const char* nome, uint8_t& v) { v = r.u8(messaggio(nome)); }
+  void operator()(const char* nome, int16_t& v) { v = r.i16(messaggio(nome)); }
+  void operator()(const char* nome, int32_t& v) { v = r.i32(messaggio(nome)); }
+  void operator()(const char* nome, std::string& s) {
+    const uint16_t n = r.u16(messaggio(std::string("lunghezza di ") + nome));
+    s = r.testo(n, messaggio(nome));
+  }
+};
+template <typename M>
+leggi_campo(Lettore&, M) -> leggi_campo<M>;
 
 voce leggi_voce(Lettore& r, int indice) {
   const std::string p = "voce " + std::to_string(indice) + ": campo ";
   voce v;
-  v.tipo = r.u8(p + "tipo");
-  v.inizio_zona = r.i32(p + "inizio_zona");
-  v.fine_zona = r.i32(p + "fine_zona");
-  v.posizione = r.i32(p + "posizione");
-  v.colonna_4 = r.u8(p + "colonna_4");
-  const uint16_t n = r.u16(p + "lunghezza di nome");
-  v.nome = r.testo(n, p + "nome");
-  v.colonna_7 = r.i16(p + "colonna_7");
-  v.colonna_8 = r.i16(p + "colonna_8");
-  v.colonna_10 = r.i16(p + "colonna_10");
-  v.colonna_11 = r.i16(p + "colonna_11");
-  v.colonna_12 = r.i16(p + "colonna_12");
-  v.colonna_9 = r.u8(p + "colonna_9");
-  v.colonna_13 = r.u8(p + "colonna_13");
-  v.colonna_6 = r.u8(p + "colonna_6");
-  v.colonna_5 = r.u8(p + "colonna_5");
-  v.orario = r.i32(p + "orario");
+  campi_voce(v, leggi_campo{r, [&](const std::string& nome) { return p + nome; }});
   return v;
+}
+
+cella leggi_cella(Lettore& r, int indice) {
+  const std::string p = "cella " + std::to_string(indice) + ": record";
+  // A short tail is one incomplete record, reported where that record starts.
+  r.richiedi(kByteCella, p);
+  cella c;
+  campi_cella(c, leggi_campo{r, [&](const std::string&) { return p; }});
+  return c;
 }
 
 elemento_tracciato leggi_elemento(Lettore& r, size_t indice) {
@@ -105,56 +127,74 @@ std::optional<tipo_file> tipo_da_nome(std::string_view nome) {
   return std::nullopt;
 }
 
-std::vector<voce> decodifica_voci(std::string_view dati) {
-  Lettore r(dati);
-  std::vector<voce> voci;
-  while (!r.finito() && voci.size() < kNumeroVoci) voci.push_back(leggi_voce(r, static_cast<int>(voci.size())));
-  if (voci.size() < kNumeroVoci)
-    throw errore_decodifica(r.posizione(), "il file finisce dopo " + std::to_string(voci.size()) +
+void leggi_voci(std::istream& in, size_t byte, const std::function<void(int, const voce&)>& su_voce) {
+  Lettore r(in, byte);
+  int letti = 0;
+  for (; !r.finito() && letti < kNumeroVoci; ++letti) su_voce(letti, leggi_voce(r, letti));
+  if (letti < kNumeroVoci)
+    throw errore_decodifica(r.posizione(), "il file finisce dopo " + std::to_string(letti) +
                                                " voci; un file delle voci ne ha " + std::to_string(kNumeroVoci));
   if (!r.finito())
     throw errore_decodifica(r.posizione(), std::to_string(r.restanti()) + " byte in più dopo la voce " +
                                                std::to_string(kNumeroVoci - 1));
+}
+
+void leggi_griglia(std::istream& in, size_t byte, const std::function<void(int, const cella&)>& su_cella) {
+  if (byte == 0) throw errore_decodifica(0, "il file della griglia è vuoto");
+  Lettore r(in, byte);
+  for (int i = 0; !r.finito(); ++i) su_cella(i, leggi_cella(r, i));
+}
+
+void leggi_tracciato(std::istream& x, std::istream& y, size_t byte,
+                     const std::function<void(int, const elemento_tracciato&, const elemento_tracciato&)>& su_metro) {
+  // A first pass checks every element and counts them; a second finds where
+  // column y begins: the elements have three sizes, so no arithmetic gives it.
+  size_t elementi = 0;
+  {
+    Lettore r(x, byte);
+    while (!r.finito()) leggi_elemento(r, elementi++);
+    if (elementi == 0) throw errore_decodifica(0, "il file del tracciato è vuoto");
+    if (elementi % 2 != 0)
+      throw errore_decodifica(r.posizione(), "numero di elementi dispari (" + std::to_string(elementi) +
+                                                 "): le colonne x e y devono avere gli stessi metri");
+  }
+  size_t inizio_y = 0;
+  {
+    Lettore r(y, byte);
+    for (size_t i = 0; i < elementi / 2; ++i) leggi_elemento(r, i);
+    inizio_y = r.posizione();
+  }
+  Lettore rx(x, byte);
+  Lettore ry(y, byte, inizio_y);
+  const size_t metri = elementi / 2;
+  for (size_t m = 0; m < metri; ++m) {
+    const elemento_tracciato ex = leggi_elemento(rx, m);
+    const elemento_tracciato ey = leggi_elemento(ry, metri + m);
+    su_metro(static_cast<int>(m), ex, ey);
+  }
+}
+
+std::vector<voce> decodifica_voci(std::string_view dati) {
+  std::istringstream in{std::string(dati)};
+  std::vector<voce> voci;
+  leggi_voci(in, dati.size(), [&](int, const voce& v) { voci.push_back(v); });
   return voci;
 }
 
 std::vector<cella> decodifica_griglia(std::string_view dati) {
-  if (dati.empty()) throw errore_decodifica(0, "il file della griglia è vuoto");
-  Lettore r(dati);
+  std::istringstream in{std::string(dati)};
   std::vector<cella> celle;
-  while (!r.finito()) {
-    const std::string p = "cella " + std::to_string(celle.size()) + ": record";
-    // A short tail is one incomplete record, reported where that record starts.
-    r.richiedi(15, p);
-    cella c;
-    c.tipo = r.u8(p);
-    c.valore_a = r.i16(p);
-    c.valore_b = r.i16(p);
-    c.valore_c = r.i16(p);
-    c.valore_d = r.i16(p);
-    c.tempo_segnale = r.u8(p);
-    c.codice_avviso = r.u8(p);
-    c.tipo_montagna = r.u8(p);
-    c.velocita_limite = r.u8(p);
-    c.pendenza = r.u8(p);
-    c.aderenza = r.u8(p);
-    celle.push_back(c);
-  }
+  leggi_griglia(in, dati.size(), [&](int, const cella& c) { celle.push_back(c); });
   return celle;
 }
 
 tracciato_decodificato decodifica_tracciato(std::string_view dati) {
-  Lettore r(dati);
-  std::vector<elemento_tracciato> elementi;
-  while (!r.finito()) elementi.push_back(leggi_elemento(r, elementi.size()));
-  if (elementi.empty()) throw errore_decodifica(0, "il file del tracciato è vuoto");
-  if (elementi.size() % 2 != 0)
-    throw errore_decodifica(r.posizione(), "numero di elementi dispari (" + std::to_string(elementi.size()) +
-                                               "): le colonne x e y devono avere gli stessi metri");
-  const auto meta = static_cast<std::ptrdiff_t>(elementi.size() / 2);
+  std::istringstream x{std::string(dati)}, y{std::string(dati)};
   tracciato_decodificato t;
-  t.x.assign(elementi.begin(), elementi.begin() + meta);
-  t.y.assign(elementi.begin() + meta, elementi.end());
+  leggi_tracciato(x, y, dati.size(), [&](int, const elemento_tracciato& ex, const elemento_tracciato& ey) {
+    t.x.push_back(ex);
+    t.y.push_back(ey);
+  });
   return t;
 }
 

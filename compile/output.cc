@@ -7,41 +7,27 @@
 
 namespace binario {
 
-void scrivi_record_voce(Scrittore& w, const voce& v) {
-  // The reader refuses longer names; the length field holds 16 bits.
-  const size_t n = std::min<size_t>(v.nome.size(), 0xFFFF);
-  w.byte(v.tipo);
-  w.i32(v.inizio_zona);
-  w.i32(v.fine_zona);
-  w.i32(v.posizione);
-  w.byte(v.colonna_4);
-  w.u16(static_cast<uint16_t>(n));
-  w.bytes(std::string_view(v.nome).substr(0, n));
-  w.i16(v.colonna_7);
-  w.i16(v.colonna_8);
-  w.i16(v.colonna_10);
-  w.i16(v.colonna_11);
-  w.i16(v.colonna_12);
-  w.byte(v.colonna_9);
-  w.byte(v.colonna_13);
-  w.byte(v.colonna_6);
-  w.byte(v.colonna_5);
-  w.i32(v.orario);
-}
+namespace {
 
-void scrivi_record_cella(Scrittore& w, const cella& c) {
-  w.byte(c.tipo);
-  w.i16(c.valore_a);
-  w.i16(c.valore_b);
-  w.i16(c.valore_c);
-  w.i16(c.valore_d);
-  w.byte(c.tempo_segnale);
-  w.byte(c.codice_avviso);
-  w.byte(c.tipo_montagna);
-  w.byte(c.velocita_limite);
-  w.byte(c.pendenza);
-  w.byte(c.aderenza);
-}
+// Writes each field of a record little-endian, in the order of the file.
+struct scrivi_campo {
+  Scrittore& w;
+  void operator()(const char*, uint8_t v) { w.byte(v); }
+  void operator()(const char*, int16_t v) { w.i16(v); }
+  void operator()(const char*, int32_t v) { w.i32(v); }
+  void operator()(const char*, const std::string& s) {
+    // The reader refuses longer names; the length field holds 16 bits.
+    const size_t n = std::min(s.size(), kMassimoNome);
+    w.u16(static_cast<uint16_t>(n));
+    w.bytes(std::string_view(s).substr(0, n));
+  }
+};
+
+}  // namespace
+
+void scrivi_record_voce(Scrittore& w, const voce& v) { campi_voce(v, scrivi_campo{w}); }
+
+void scrivi_record_cella(Scrittore& w, const cella& c) { campi_cella(c, scrivi_campo{w}); }
 
 namespace {
 

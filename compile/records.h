@@ -2,10 +2,14 @@
 // The compiled scenario: track cells, header records and the plan of the
 // track, as the simulator's files hold them.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <initializer_list>
 #include <vector>
 
 namespace binario {
@@ -69,7 +73,83 @@ struct voce {
   bool operator==(const voce&) const = default;
 };
 
+// The fields of each record in the order of the file. This is the one
+// description of the records: the writer, the decoder, the dump and every
+// size follow it, so a field is added here and nowhere else. `campo` is
+// called with the field's name and a reference to it (const or not, as the
+// record is); a std::string is written as its 16-bit length, then its bytes.
+template <typename C, typename F>
+constexpr void campi_cella(C& c, F&& campo) {
+  campo("tipo", c.tipo);
+  for (auto [nome, valore] : {std::pair{"valore_a", &c.valore_a}, std::pair{"valore_b", &c.valore_b},
+                              std::pair{"valore_c", &c.valore_c}, std::pair{"valore_d", &c.valore_d}})
+    campo(nome, *valore);
+  for (auto [nome, byte] : {std::pair{"tempo_segnale", &c.tempo_segnale}, std::pair{"codice_avviso", &c.codice_avviso},
+                            std::pair{"tipo_montagna", &c.tipo_montagna}, std::pair{"velocita_limite", &c.velocita_limite},
+                            std::pair{"pendenza", &c.pendenza}, std::pair{"aderenza", &c.aderenza}})
+    campo(nome, *byte);
+}
+
+template <typename V, typename F>
+constexpr void campi_voce(V& v, F&& campo) {
+  campo("tipo", v.tipo);
+  for (auto [nome, zona] : {std::pair{"inizio_zona", &v.inizio_zona}, std::pair{"fine_zona", &v.fine_zona},
+                            std::pair{"posizione", &v.posizione}})
+    campo(nome, *zona);
+  campo("colonna_4", v.colonna_4);
+  campo("nome", v.nome);
+  for (auto [nome, colonna] : {std::pair{"colonna_7", &v.colonna_7}, std::pair{"colonna_8", &v.colonna_8},
+                               std::pair{"colonna_10", &v.colonna_10}, std::pair{"colonna_11", &v.colonna_11},
+                               std::pair{"colonna_12", &v.colonna_12}})
+    campo(nome, *colonna);
+  for (auto [nome, byte] : {std::pair{"colonna_9", &v.colonna_9}, std::pair{"colonna_13", &v.colonna_13},
+                            std::pair{"colonna_6", &v.colonna_6}, std::pair{"colonna_5", &v.colonna_5}})
+    campo(nome, *byte);
+  campo("orario", v.orario);
+}
+
+// Bytes a field takes in the file; a text counts its length field only.
+struct misura_campi {
+  size_t byte = 0;
+  template <typename T>
+  constexpr void operator()(const char*, const T&) {
+    if constexpr (std::is_same_v<T, std::string>)
+      byte += sizeof(uint16_t);
+    else
+      byte += sizeof(T);
+  }
+};
+
+// 15 bytes.
+inline constexpr size_t kByteCella = [] {
+  misura_campi m;
+  const cella c{};
+  campi_cella(c, m);
+  return m.byte;
+}();
+// 34 bytes, before the name (not a constant expression: a voce holds a
+// std::string).
+inline const size_t kByteVoce = [] {
+  misura_campi m;
+  const voce v{};
+  campi_voce(v, m);
+  return m.byte;
+}();
+// The longest name the length field holds; the reader refuses longer ones.
+inline constexpr size_t kMassimoNome = 0xFFFF;
+inline size_t byte_voce(const voce& v) { return kByteVoce + std::min(v.nome.size(), kMassimoNome); }
+
 inline constexpr int kNumeroVoci = 87;  // voci 0 to 86
+
+// The header slots past the stations and boards, by what they hold.
+namespace slot_voce {
+inline constexpr size_t progressiva_tre = 81;  // the three kilometre references, as read
+inline constexpr size_t progressiva_due = 82;
+inline constexpr size_t progressiva_uno = 83;
+inline constexpr size_t convoglio = 84;  // line length, braked mass, vehicles
+inline constexpr size_t linea = 85;      // the line's name and backgrounds
+inline constexpr size_t treno = 86;      // the train's number and values
+}  // namespace slot_voce
 using tabella_voci = std::array<voce, kNumeroVoci>;
 
 // Storage for the plan's columns. A long line's plan fills tens of megabytes,
@@ -114,6 +194,10 @@ class tabella_tracciato {
   int32_t prossimo_metro() const { return prossimo_; }
 
   tipo_elemento tipo(int32_t metro) const;
+  // Bytes of an element's value after its 2-byte kind.
+  static constexpr size_t byte_valore(tipo_elemento k) {
+    return k == tipo_elemento::intero ? sizeof(int16_t) : k == tipo_elemento::reale ? sizeof(double) : 0;
+  }
   double x(int32_t metro) const { return x_[static_cast<size_t>(metro)]; }
   double y(int32_t metro) const { return y_[static_cast<size_t>(metro)]; }
 

@@ -159,11 +159,9 @@ std::string controlla_lunghezza(const dimensione_file& dimensione, const std::st
 }
 
 size_t byte_tracciato(const tabella_tracciato& t) {
-  using tipo = tabella_tracciato::tipo_elemento;
   size_t n = 0;
   for (int32_t m = 0; m <= t.ultimo_metro(); ++m) {
-    const tipo k = t.tipo(m);
-    n += 2 + (k == tipo::intero ? 2 : k == tipo::reale ? 8 : 0);
+    n += sizeof(uint16_t) + tabella_tracciato::byte_valore(t.tipo(m));
   }
   return 2 * n;  // x and y columns
 }
@@ -182,7 +180,7 @@ std::string verifica_file_binari(Form1& form, const dimensione_file& dimensione)
     return "grid of " + std::to_string(form.griglia_celle.size()) + " cells, numero_celle " +
            std::to_string(form.numero_celle);
   size_t voci = 0;
-  for (const voce& v : form.voci) voci += kByteVoce + v.nome.size();
+  for (const voce& v : form.voci) voci += byte_voce(v);
   std::string esito = controlla_lunghezza(misura, form.percorso(nome_file_voci(form.nome_linea, form.numero_treno)), voci);
   if (esito.empty())
     esito = controlla_lunghezza(misura, form.percorso(nome_file_griglia(form.nome_linea, form.numero_treno)),

@@ -1,6 +1,7 @@
 #include "tools/cli.h"
 
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -70,16 +71,24 @@ int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
   if (o.tipo == "plan") tipo = tipo_file::tracciato;
   if (!tipo) tipo = tipo_da_nome(o.file);
   if (!tipo) return uso(err, o.file + ": tipo di file sconosciuto dal nome: indica --kind header, grid o plan");
-  std::string dati;
-  Status s = file_system_posix().read_file(o.file, &dati);
-  if (!s.is_ok()) return uso(err, s.to_string());
-  std::ostringstream testo;
+  // Read as a stream, record by record: a plan of tens of megabytes is never
+  // held whole, nor its dump.
+  const std::filesystem::path percorso(std::u8string(o.file.begin(), o.file.end()));
+  std::error_code ec;
+  const auto byte = std::filesystem::file_size(percorso, ec);
+  std::ifstream in(percorso, std::ios::binary), in_y(percorso, std::ios::binary);
+  if (ec || !std::filesystem::is_regular_file(percorso, ec) || !in || !in_y) {
+    // The file layer names the failure as every other command does.
+    std::string dati;
+    Status s = file_system_posix().read_file(o.file, &dati);
+    if (!s.is_ok()) return uso(err, s.to_string());
+    return uso(err, o.file + ": non è un file leggibile");
+  }
   try {
-    scrivi_dump(dati, *tipo, o.json, testo);
+    scrivi_dump(in, in_y, static_cast<size_t>(byte), *tipo, o.json, out);
   } catch (const errore_decodifica& e) {
     return uso(err, o.file + ": byte " + std::to_string(e.offset()) + ": " + e.what());
   }
-  out << testo.str();
   return kUscitaOk;
 }
 

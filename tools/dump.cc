@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 #include <ostream>
+#include <sstream>
+#include <type_traits>
 
 #include "tools/utf8.h"
 
@@ -49,31 +51,42 @@ nlohmann::json json_elemento(const elemento_tracciato& e) {
   return e.valore;
 }
 
+// The fields of a record in the file's order, to a line and to JSON.
+struct campo_in_riga {
+  std::string& riga;
+  template <typename T>
+  void operator()(const char* nome, const T& v) {
+    riga += ' ';
+    riga += nome;
+    riga += '=';
+    if constexpr (std::is_same_v<T, std::string>)
+      riga += citato(v);
+    else
+      riga += std::to_string(v);
+  }
+};
+
+struct campo_in_json {
+  nlohmann::json& j;
+  template <typename T>
+  void operator()(const char* nome, const T& v) {
+    if constexpr (std::is_same_v<T, std::string>)
+      j[nome] = da_cp1252(v);
+    else
+      j[nome] = v;
+  }
+};
+
 nlohmann::json json_voce(int indice, const voce& v) {
-  return {{"voce", indice},           {"tipo", v.tipo},
-          {"inizio_zona", v.inizio_zona}, {"fine_zona", v.fine_zona},
-          {"posizione", v.posizione}, {"colonna_4", v.colonna_4},
-          {"nome", da_cp1252(v.nome)}, {"colonna_7", v.colonna_7},
-          {"colonna_8", v.colonna_8}, {"colonna_10", v.colonna_10},
-          {"colonna_11", v.colonna_11}, {"colonna_12", v.colonna_12},
-          {"colonna_9", v.colonna_9}, {"colonna_13", v.colonna_13},
-          {"colonna_6", v.colonna_6}, {"colonna_5", v.colonna_5},
-          {"orario", v.orario}};
+  nlohmann::json j = {{"voce", indice}};
+  campi_voce(v, campo_in_json{j});
+  return j;
 }
 
 nlohmann::json json_cella(int indice, const cella& c) {
-  return {{"cella", indice},
-          {"tipo", c.tipo},
-          {"valore_a", c.valore_a},
-          {"valore_b", c.valore_b},
-          {"valore_c", c.valore_c},
-          {"valore_d", c.valore_d},
-          {"tempo_segnale", c.tempo_segnale},
-          {"codice_avviso", c.codice_avviso},
-          {"tipo_montagna", c.tipo_montagna},
-          {"velocita_limite", c.velocita_limite},
-          {"pendenza", c.pendenza},
-          {"aderenza", c.aderenza}};
+  nlohmann::json j = {{"cella", indice}};
+  campi_cella(c, campo_in_json{j});
+  return j;
 }
 
 nlohmann::json json_metro(int metro, const elemento_tracciato& x, const elemento_tracciato& y) {
@@ -84,75 +97,79 @@ nlohmann::json json_metro(int metro, const elemento_tracciato& x, const elemento
           {"tipo_y", static_cast<int>(y.tipo)}};
 }
 
+// Writes records one by one as the elements of a JSON array, laid out as a
+// whole array dumped with an indent of one space would be.
+class array_json {
+ public:
+  explicit array_json(std::ostream& out) : out_(out) {}
+  void aggiungi(const nlohmann::json& j) {
+    out_ << (primo_ ? "[\n " : ",\n ");
+    primo_ = false;
+    for (char c : j.dump(1)) {
+      out_ << c;
+      if (c == '\n') out_ << ' ';
+    }
+  }
+  void chiudi() { out_ << (primo_ ? "[]\n" : "\n]\n"); }
+
+ private:
+  std::ostream& out_;
+  bool primo_ = true;
+};
+
 }  // namespace
 
 std::string riga_voce(int indice, const voce& v) {
-  return "voce " + std::to_string(indice) + ": tipo=" + std::to_string(v.tipo) +
-         " inizio_zona=" + std::to_string(v.inizio_zona) + " fine_zona=" + std::to_string(v.fine_zona) +
-         " posizione=" + std::to_string(v.posizione) + " colonna_4=" + std::to_string(v.colonna_4) +
-         " nome=" + citato(v.nome) + " colonna_7=" + std::to_string(v.colonna_7) +
-         " colonna_8=" + std::to_string(v.colonna_8) + " colonna_10=" + std::to_string(v.colonna_10) +
-         " colonna_11=" + std::to_string(v.colonna_11) + " colonna_12=" + std::to_string(v.colonna_12) +
-         " colonna_9=" + std::to_string(v.colonna_9) + " colonna_13=" + std::to_string(v.colonna_13) +
-         " colonna_6=" + std::to_string(v.colonna_6) + " colonna_5=" + std::to_string(v.colonna_5) +
-         " orario=" + std::to_string(v.orario);
+  std::string riga = "voce " + std::to_string(indice) + ":";
+  campi_voce(v, campo_in_riga{riga});
+  return riga;
 }
 
 std::string riga_cella(int indice, const cella& c) {
-  return "cella " + std::to_string(indice) + ": tipo=" + std::to_string(c.tipo) +
-         " valore_a=" + std::to_string(c.valore_a) + " valore_b=" + std::to_string(c.valore_b) +
-         " valore_c=" + std::to_string(c.valore_c) + " valore_d=" + std::to_string(c.valore_d) +
-         " tempo_segnale=" + std::to_string(c.tempo_segnale) + " codice_avviso=" + std::to_string(c.codice_avviso) +
-         " tipo_montagna=" + std::to_string(c.tipo_montagna) +
-         " velocita_limite=" + std::to_string(c.velocita_limite) + " pendenza=" + std::to_string(c.pendenza) +
-         " aderenza=" + std::to_string(c.aderenza);
+  std::string riga = "cella " + std::to_string(indice) + ":";
+  campi_cella(c, campo_in_riga{riga});
+  return riga;
 }
 
 std::string riga_metro(int metro, const elemento_tracciato& x, const elemento_tracciato& y) {
   return "metro " + std::to_string(metro) + ": x=" + testo_elemento(x) + " y=" + testo_elemento(y);
 }
 
-void scrivi_dump(std::string_view dati, tipo_file tipo, bool json, std::ostream& out) {
-  std::vector<nlohmann::json> oggetti;
-  std::vector<std::string> righe;
+void scrivi_dump(std::istream& in, std::istream& in_y, size_t byte, tipo_file tipo, bool json, std::ostream& out) {
+  array_json array(out);
   auto emetti = [&](auto&& come_json, auto&& come_riga) {
     if (json)
-      oggetti.push_back(come_json());
+      array.aggiungi(come_json());
     else
-      righe.push_back(come_riga());
+      out << come_riga() << '\n';
   };
   switch (tipo) {
-    case tipo_file::voci: {
-      const std::vector<voce> voci = decodifica_voci(dati);
-      for (int i = 0; i < static_cast<int>(voci.size()); ++i) {
-        const voce& v = voci[static_cast<size_t>(i)];
+    case tipo_file::voci:
+      // A first reading finds a fault before anything is written.
+      leggi_voci(in, byte, [](int, const voce&) {});
+      leggi_voci(in, byte, [&](int i, const voce& v) {
         emetti([&] { return json_voce(i, v); }, [&] { return riga_voce(i, v); });
-      }
+      });
       break;
-    }
-    case tipo_file::griglia: {
-      const std::vector<cella> celle = decodifica_griglia(dati);
-      for (int i = 0; i < static_cast<int>(celle.size()); ++i) {
-        const cella& c = celle[static_cast<size_t>(i)];
+    case tipo_file::griglia:
+      leggi_griglia(in, byte, [](int, const cella&) {});
+      leggi_griglia(in, byte, [&](int i, const cella& c) {
         emetti([&] { return json_cella(i, c); }, [&] { return riga_cella(i, c); });
-      }
+      });
       break;
-    }
-    case tipo_file::tracciato: {
-      const tracciato_decodificato t = decodifica_tracciato(dati);
-      for (int m = 0; m < static_cast<int>(t.x.size()); ++m) {
-        const elemento_tracciato& x = t.x[static_cast<size_t>(m)];
-        const elemento_tracciato& y = t.y[static_cast<size_t>(m)];
+    case tipo_file::tracciato:
+      // Checks the whole file before its first metre.
+      leggi_tracciato(in, in_y, byte, [&](int m, const elemento_tracciato& x, const elemento_tracciato& y) {
         emetti([&] { return json_metro(m, x, y); }, [&] { return riga_metro(m, x, y); });
-      }
+      });
       break;
-    }
   }
-  if (json) {
-    out << nlohmann::json(oggetti).dump(1) << '\n';
-    return;
-  }
-  for (const std::string& r : righe) out << r << '\n';
+  if (json) array.chiudi();
+}
+
+void scrivi_dump(std::string_view dati, tipo_file tipo, bool json, std::ostream& out) {
+  std::istringstream in{std::string(dati)}, in_y{std::string(dati)};
+  scrivi_dump(in, in_y, dati.size(), tipo, json, out);
 }
 
 }  // namespace binario

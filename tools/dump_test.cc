@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 
 namespace binario {
 namespace {
@@ -37,6 +38,20 @@ TEST(BinarioDump, JsonDelTracciato) {
   EXPECT_EQ(nlohmann::json::parse(out.str()),
             nlohmann::json::parse(R"([{"metro":0,"x":0,"y":1,"tipo_x":2,"tipo_y":2},
                                       {"metro":1,"x":0.5,"y":null,"tipo_x":5,"tipo_y":0}])"));
+}
+
+// The records go out one by one; the text must still be what one dump of
+// the whole array gives, for every kind of file.
+TEST(BinarioDump, JsonInStreamingComeLArrayIntero) {
+  const std::string griglia(2 * kByteCella, '\x01');
+  const std::string tracciato("\x02\x00\x00\x00\x05\x00\x00\x00\x00\x00\x00\x00\xE0\x3F"
+                              "\x02\x00\x01\x00\x00\x00",
+                              20);
+  for (const auto& [dati, tipo] : {std::pair{griglia, tipo_file::griglia}, std::pair{tracciato, tipo_file::tracciato}}) {
+    std::ostringstream out;
+    scrivi_dump(dati, tipo, true, out);
+    EXPECT_EQ(out.str(), nlohmann::json::parse(out.str()).dump(1) + "\n");
+  }
 }
 
 }  // namespace
