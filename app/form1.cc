@@ -4,8 +4,19 @@
 
 namespace binario {
 
+Form1::Form1(FileSystem& file_system, identita_scenario identita)
+    : identita_scenario(std::move(identita)), fs(file_system) {}
+
 Form1::Form1(FileSystem& file_system, std::string cartella, char sep)
-    : cartella_programma(std::move(cartella)), separatore(sep), fs(file_system) {}
+    : Form1(file_system, identita_scenario{"", "", std::move(cartella), sep}) {}
+
+void Form1::prepara_compilazione(int32_t j) {
+  azzera_tabelle();
+  azzera_contatori_lettura();
+  azzera_contatori_post_pass();
+  azzera_diagnostica();
+  scrivi_tracciato = j;
+}
 
 std::string Form1::percorso(const std::string& nome) const {
   // The separator is appended even when the directory already ends with one.

@@ -8,7 +8,7 @@
 //              post-pass, final checks and competition codes
 //   documents/ the driver documents
 // The object has no window and no console: what the run shows goes through
-// the platform layer (app/platform.h), and every file through a FileSystem.
+// the platform layer (base/platform.h), and every file through a FileSystem.
 
 #include <array>
 #include <cstdint>
@@ -44,43 +44,33 @@ struct avviso_registrato {
   std::string campo;  // the first field as read
 };
 
-class Form1 {
- public:
-  Form1(FileSystem& fs, std::string cartella_programma, char separatore = '/');
+// The state of one compile, by concern. Each group is reset as a whole by
+// assigning it a fresh value, so a field added to a group is reset with it.
 
-  // ---- Identity and files -------------------------------------------------
+// Who the scenario is and where its files go; given to the constructor and
+// never reset.
+struct identita_scenario {
   std::string nome_linea;
   std::string numero_treno;
   std::string cartella_programma;
-  char separatore;
-  FileSystem& fs;
+  char separatore = '/';
+};
 
-  // cartella_programma, the separator, then `nome`.
-  std::string percorso(const std::string& nome) const;
-
-  // ---- Compiled tables ----------------------------------------------------
+// What the compile produces: the simulator's tables.
+struct tabelle_compilate {
   std::vector<cella> griglia_celle;  // empty until the reader creates it
   tabella_voci voci{};
   tabella_tracciato tracciato;
-  int32_t scrivi_tracciato = 0;
   int32_t lunghezza_estesa = 0;
   int32_t numero_celle = 0;
-  std::string riga_corrente;
-  int32_t codice_errore = 0;
-  int32_t posizione_errore = 0;
-  int32_t risposta_messaggio = 0;
-
   std::array<int32_t, 81> montagne_inizio{};
   std::array<int32_t, 81> montagne_fine{};
   int32_t numero_montagne = 0;
+};
 
-  // Post-pass counters.
-  int32_t contatore = 0;
-  int32_t indice_ricerca = 0;
-  int32_t indice_cella = 0;
-  int32_t indice_interno = 0;
-
-  // Reader counters.
+// Where the reader has got to in each of its tables and profiles.
+struct contatori_lettura {
+  std::string riga_corrente;
   int32_t indice_cartelli = 80;
   int32_t cella_pendenza = 0;
   int32_t pendenza_corrente = 0;
@@ -92,17 +82,63 @@ class Form1 {
   int32_t aderenza_corrente = 0;
   int32_t indice_stazione = 1;
   int32_t lunghezza_zona = 0;
+};
 
-  bool griglia_creata() const { return !griglia_celle.empty(); }
-  // The cell `i`; a cell that does not exist throws guasto_imprevisto.
-  cella& cella_at(int64_t i);
+struct contatori_post_pass {
+  int32_t contatore = 0;
+  int32_t indice_ricerca = 0;
+  int32_t indice_cella = 0;
+  int32_t indice_interno = 0;
+};
 
-  // ---- Diagnostics for tools (the simulator sees only codice_errore) -------
+// What went wrong, for the simulator (codice_errore) and for tools.
+struct diagnostica_compilazione {
+  int32_t codice_errore = 0;
   std::vector<errore_registrato> errori;
   std::vector<avviso_registrato> avvisi;
   origine_errore origine_corrente = origine_errore::nessuna;
   int riga_sorgente = 0;            // line of the key line being read
   bool lettura_interrotta = false;  // a reader error ended the reading early
+};
+
+// The one object of a run. Its operations are defined in the folders of the
+// subsystems (sources/, compile/, documents/), which therefore include this
+// header from below app/: the one edge of the folder graph that runs back
+// (scripts/dipendenze allows it and no other).
+class Form1 : public identita_scenario,
+              public tabelle_compilate,
+              public contatori_lettura,
+              public contatori_post_pass,
+              public diagnostica_compilazione {
+ public:
+  Form1(FileSystem& fs, identita_scenario identita);
+  // Names set afterwards, as tests do.
+  Form1(FileSystem& fs, std::string cartella_programma, char separatore = '/');
+
+  FileSystem& fs;
+
+  // cartella_programma, the separator, then `nome`.
+  std::string percorso(const std::string& nome) const;
+
+  // Compile option: the plan is computed and written when not 0.
+  int32_t scrivi_tracciato = 0;
+  // The metre of the last error, when its code gives one. It is not reset
+  // with the diagnostics: a code without a metre leaves it as it was.
+  int32_t posizione_errore = 0;
+  int32_t risposta_messaggio = 0;
+
+  bool griglia_creata() const { return !griglia_celle.empty(); }
+  // The cell `i`; a cell that does not exist throws guasto_imprevisto.
+  cella& cella_at(int64_t i);
+
+  // The resets, one a group.
+  void azzera_tabelle() { static_cast<tabelle_compilate&>(*this) = tabelle_compilate{}; }
+  void azzera_contatori_lettura() { static_cast<contatori_lettura&>(*this) = contatori_lettura{}; }
+  void azzera_contatori_post_pass() { static_cast<contatori_post_pass&>(*this) = contatori_post_pass{}; }
+  void azzera_diagnostica() { static_cast<diagnostica_compilazione&>(*this) = diagnostica_compilazione{}; }
+  // Nothing of an earlier compile may pass for this one's: every group but
+  // the identity starts afresh, with option `j`.
+  void prepara_compilazione(int32_t j);
 
   // Sets codice_errore and records the error, with the current origin and
   // source line and no position.

@@ -20,9 +20,7 @@ Status Form1::esegui_passi() {
 }
 
 void Form_Load(Piattaforma& piattaforma, FileSystem& fs) {
-  Form1 form(fs, piattaforma.cartella_programma(), piattaforma.separatore());
-  form.nome_linea = kNomeLinea;
-  form.numero_treno = kNumeroTreno;
+  Form1 form(fs, {kNomeLinea, kNumeroTreno, piattaforma.cartella_programma(), piattaforma.separatore()});
   piattaforma.mostra_finestra();
   piattaforma.ridisegna_finestra();
   Status s = form.esegui_passi();

@@ -124,7 +124,7 @@ void BM_Lettore(benchmark::State& st) {
     auto form = nuovo_form(fs, "/d");
     fs.files()[form->percorso(nome_descrizione_linea(form->nome_linea))] = testi.linea;
     fs.files()[form->percorso(nome_descrizione_servizio(form->nome_linea, form->numero_treno))] = testi.servizio;
-    form->scrivi_tracciato = piano;
+    form->prepara_compilazione(piano);
     st.ResumeTiming();
     form->memorizza_dati();
     st.PauseTiming();

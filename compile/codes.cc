@@ -8,8 +8,8 @@
 namespace binario {
 namespace {
 
-constexpr size_t kVoceLinea = 85;
-constexpr size_t kVoceTreno = 86;
+constexpr size_t kVoceLinea = slot_voce::linea;
+constexpr size_t kVoceTreno = slot_voce::treno;
 constexpr size_t kCellaMarchio = 1;
 constexpr int16_t kMarchioVoce = 610;
 constexpr int16_t kMarchioCella = 5121;

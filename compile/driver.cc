@@ -4,12 +4,7 @@
 namespace binario {
 
 Status Form1::memorizza_percorso(int32_t j) {
-  scrivi_tracciato = j;
-  codice_errore = 0;
-  errori.clear();
-  avvisi.clear();
-  lettura_interrotta = false;
-  voci = tabella_voci{};
+  prepara_compilazione(j);
   memorizza_dati();
   // Without a grid (the reader stopped before "lunghezza percorso") there is
   // nothing to check or write: no binary file is written and existing ones

@@ -16,7 +16,7 @@ struct terna {
   int32_t terzo = 0;
 };
 
-constexpr size_t kTre = 81;  // slots 81, 82, 83 hold tre, due, uno as read
+constexpr size_t kTre = slot_voce::progressiva_tre;  // then due, uno, as read
 constexpr int32_t kAumento = 100;
 
 terna leggi(const voce& v) { return {v.inizio_zona, v.fine_zona, v.posizione}; }

@@ -156,12 +156,12 @@ class lettura_linea {
       return si;
     };
     if (prova("lunghezza", "percorso", kQualsiasi) && lunghezza_percorso() == esito::uscita) return esito::uscita;
-    if (prova("progressiva", "tre", kEsatto)) progressiva(f_.voci[81]);
-    if (prova("progressiva", "due", kEsatto)) progressiva(f_.voci[82]);
-    if (prova("progressiva", "uno", kEsatto)) progressiva(f_.voci[83]);
-    if (prova("sfondo", "uno", kEsatto)) f_.voci[85].inizio_zona = campi_.leggi_long();
-    if (prova("sfondo", "due", kEsatto)) f_.voci[85].posizione = campi_.leggi_long();
-    if (prova("sfondo", "tre", kEsatto)) f_.voci[85].fine_zona = campi_.leggi_long();
+    if (prova("progressiva", "tre", kEsatto)) progressiva(f_.voci[slot_voce::progressiva_tre]);
+    if (prova("progressiva", "due", kEsatto)) progressiva(f_.voci[slot_voce::progressiva_due]);
+    if (prova("progressiva", "uno", kEsatto)) progressiva(f_.voci[slot_voce::progressiva_uno]);
+    if (prova("sfondo", "uno", kEsatto)) f_.voci[slot_voce::linea].inizio_zona = campi_.leggi_long();
+    if (prova("sfondo", "due", kEsatto)) f_.voci[slot_voce::linea].posizione = campi_.leggi_long();
+    if (prova("sfondo", "tre", kEsatto)) f_.voci[slot_voce::linea].fine_zona = campi_.leggi_long();
     if (prova("ripetizione", "segnali", kEsatto) && ripetizione_segnali(campo) == esito::uscita) return esito::uscita;
     // The header that closes the part is not a stray line.
     if (!trovata && !fine_generale(campo)) avvisa_se_sconosciuta(f_, campo, riga);
@@ -170,7 +170,7 @@ class lettura_linea {
 
   esito lunghezza_percorso() {
     const int32_t l = campi_.leggi_long();
-    f_.voci[84].fine_zona = l;
+    f_.voci[slot_voce::convoglio].fine_zona = l;
     if (l > kLunghezzaMassima) {
       interrompi(f_, percorso_, 1);
       return esito::uscita;
@@ -193,7 +193,7 @@ class lettura_linea {
   }
 
   esito ripetizione_segnali(const std::string& campo) {
-    voce& v = f_.voci[86];
+    voce& v = f_.voci[slot_voce::treno];
     v.inizio_zona = campi_.leggi_long();
     v.fine_zona = campi_.leggi_long();
     if (!multiplo(v.inizio_zona, 50)) return termina(3);
@@ -211,10 +211,6 @@ class lettura_linea {
   // ---- The sections ----
 
   void inizia_sezioni() {
-    f_.numero_montagne = 0;
-    f_.indice_cartelli = 80;
-    f_.cella_pendenza = 0;
-    f_.metro_tracciato = 2;
     if (f_.scrivi_tracciato != 0) f_.tracciato.poni_origine();
   }
 
@@ -253,9 +249,8 @@ class lettura_linea {
     return esito::avanti;
   }
 
-  void scrivi_pendenza() {
-    f_.cella_at(f_.cella_pendenza).pendenza = byte_basso(int64_t{f_.pendenza_corrente} + 100);
-    ++f_.cella_pendenza;
+  void pendenza_fino_a(int64_t fino) {
+    riempi_profilo(f_, f_.cella_pendenza, fino, &cella::pendenza, byte_basso(int64_t{f_.pendenza_corrente} + 100));
   }
 
   esito pendenza() {
@@ -263,10 +258,7 @@ class lettura_linea {
     const int32_t g = campi_.leggi_long();
     if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
     const int64_t c = arrotonda_intero(p / 50.0);
-    if (c > 0) {
-      do scrivi_pendenza();
-      while (f_.cella_pendenza < c);
-    }
+    if (c > 0) pendenza_fino_a(c);
     f_.pendenza_corrente = g;
     return esito::avanti;
   }
@@ -354,8 +346,7 @@ class lettura_linea {
 
   void finisci() {
     elimina(f_, percorso_);
-    do scrivi_pendenza();
-    while (f_.cella_pendenza < f_.numero_celle - 2);
+    pendenza_fino_a(f_.numero_celle - 2);
     if (f_.scrivi_tracciato != 0)
       while (f_.metro_tracciato <= f_.lunghezza_estesa - 2) passo_tracciato(0);
   }
@@ -391,21 +382,11 @@ void guasto(Form1& f) {
 }  // namespace lettura
 
 void Form1::memorizza_dati() {
-  // Nothing of an earlier compile may pass for this one's.
-  griglia_celle.clear();
-  tracciato.distruggi();
-  lunghezza_estesa = 0;
-  numero_celle = 0;
-  pendenza_corrente = 0;
-  velocita_corrente = 0;
-  aderenza_corrente = 0;
-  avvisi.clear();
-  lettura_interrotta = false;
+  // The state starts from prepara_compilazione.
   origine_corrente = origine_errore::descrizione_linea;
-  riga_sorgente = 0;
   try {
-    voci[85].nome = lettura::nome_voce(nome_linea);
-    voci[86].nome = lettura::nome_voce(numero_treno);
+    voci[slot_voce::linea].nome = lettura::nome_voce(nome_linea);
+    voci[slot_voce::treno].nome = lettura::nome_voce(numero_treno);
     const std::string linea = percorso(nome_descrizione_linea(nome_linea));
     if (!fs.exists(linea)) {
       imposta_errore(101);

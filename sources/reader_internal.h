@@ -36,6 +36,16 @@ void interrompi(Form1& f, const std::string& percorso, int32_t codice, std::opti
 // A whole number stored into a Byte cell field keeps its low 8 bits.
 inline uint8_t byte_basso(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
 
+// A profile (gradient, speed, adhesion) keeps its value from one of its lines
+// to the next: cells from `prossima` on take `valore` up to, not including,
+// cell `fino`. At least one cell is written, as the reading always did.
+inline void riempi_profilo(Form1& f, int32_t& prossima, int64_t fino, uint8_t cella::*campo, uint8_t valore) {
+  do {
+    f.cella_at(prossima).*campo = valore;
+    ++prossima;
+  } while (prossima < fino);
+}
+
 // The range test: the position `p` with `margine` metres ahead still lies in
 // the grid. Otherwise error 15 is recorded with `p`.
 bool entro_griglia(Form1& f, int32_t p, int32_t margine);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "sources/reader_prova.h"
+#include "testing/compilazione_prova.h"
 
 namespace binario {
 namespace {

@@ -1,5 +1,6 @@
 // The service description file: the train, its profiles, the stations and
 // the line-side features of the run.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -27,9 +28,6 @@ class lettura_servizio {
 
   void esegui() {
     cerca_generale();
-    f_.cella_aderenza = 0;
-    f_.cella_velocita = 0;
-    f_.indice_stazione = 1;
     while (prossima_chiave(f_, campi_)) {
       const esito e = chiavi();
       if (e == esito::uscita) return;
@@ -57,16 +55,16 @@ class lettura_servizio {
       return si;
     };
     esito e = esito::avanti;
-    if (prova("frenata", "massa")) f_.voci[84].inizio_zona = campi_.leggi_long();
-    if (prova("vetture", "")) f_.voci[84].posizione = campi_.leggi_long();
+    if (prova("frenata", "massa")) f_.voci[slot_voce::convoglio].inizio_zona = campi_.leggi_long();
+    if (prova("vetture", "")) f_.voci[slot_voce::convoglio].posizione = campi_.leggi_long();
     if (prova("velocit", "") && (e = velocita()) != esito::avanti) return e;
     if (prova("aderenza", "") && (e = aderenza()) != esito::avanti) return e;
     if (prova("orologio", "")) {
-      f_.voci[86].colonna_10 = campi_.leggi_integer();
-      f_.voci[86].colonna_11 = campi_.leggi_integer();
-      f_.voci[86].colonna_12 = campi_.leggi_integer();
+      f_.voci[slot_voce::treno].colonna_10 = campi_.leggi_integer();
+      f_.voci[slot_voce::treno].colonna_11 = campi_.leggi_integer();
+      f_.voci[slot_voce::treno].colonna_12 = campi_.leggi_integer();
     }
-    if (prova("sabbia", "")) f_.voci[86].colonna_7 = campi_.leggi_integer();
+    if (prova("sabbia", "")) f_.voci[slot_voce::treno].colonna_7 = campi_.leggi_integer();
     if (prova("segnale", "") && (e = segnale()) != esito::avanti) return e;
     if (prova("rallentamento", "") && (e = rallentamento()) != esito::avanti) return e;
     if (prova("abbattimento", "") && (e = abbattimento()) != esito::avanti) return e;
@@ -77,14 +75,12 @@ class lettura_servizio {
 
   // ---- Profiles ----
 
-  void scrivi_velocita() {
-    f_.cella_at(f_.cella_velocita).velocita_limite = velocita_in_byte(f_.velocita_corrente);
-    ++f_.cella_velocita;
+  void velocita_fino_a(int64_t fino) {
+    riempi_profilo(f_, f_.cella_velocita, fino, &cella::velocita_limite, velocita_in_byte(f_.velocita_corrente));
   }
 
-  void scrivi_aderenza() {
-    f_.cella_at(f_.cella_aderenza).aderenza = byte_basso(f_.aderenza_corrente);
-    ++f_.cella_aderenza;
+  void aderenza_fino_a(int64_t fino) {
+    riempi_profilo(f_, f_.cella_aderenza, fino, &cella::aderenza, byte_basso(f_.aderenza_corrente));
   }
 
   esito velocita() {
@@ -92,12 +88,8 @@ class lettura_servizio {
     const int32_t s = campi_.leggi_long();
     if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
     const int64_t c = arrotonda_intero(p / 50.0);
-    if (c > 0) {
-      while (f_.cella_velocita < f_.numero_celle) {
-        scrivi_velocita();
-        if (f_.cella_velocita >= c) break;
-      }
-    }
+    // Unlike the other profiles, speed stops at the last cell.
+    if (c > 0 && f_.cella_velocita < f_.numero_celle) velocita_fino_a(std::min<int64_t>(c, f_.numero_celle));
     f_.velocita_corrente = s;
     return esito::avanti;
   }
@@ -107,10 +99,7 @@ class lettura_servizio {
     const int32_t a = campi_.leggi_long();
     if (!entro_griglia(f_, p, 100)) return esito::fine_lettura;
     const int64_t c = arrotonda_intero(p / 50.0);
-    if (c > 0) {
-      do scrivi_aderenza();
-      while (f_.cella_aderenza < c);
-    }
+    if (c > 0) aderenza_fino_a(c);
     f_.aderenza_corrente = a;
     return esito::avanti;
   }
@@ -229,14 +218,12 @@ class lettura_servizio {
 
   void finisci() {
     elimina(f_, percorso_);
-    do scrivi_velocita();
-    while (f_.cella_velocita < f_.numero_celle - 2);
-    do scrivi_aderenza();
-    while (f_.cella_aderenza < f_.numero_celle - 2);
+    velocita_fino_a(f_.numero_celle - 2);
+    aderenza_fino_a(f_.numero_celle - 2);
     // The kilometre references come from the line description file.
     f_.origine_corrente = origine_errore::descrizione_linea;
     f_.riga_sorgente = 0;
-    for (int slot = 81; slot <= 83; ++slot) {
+    for (size_t slot = slot_voce::progressiva_tre; slot <= slot_voce::progressiva_uno; ++slot) {
       const voce& v = f_.voci[static_cast<size_t>(slot)];
       if (v.inizio_zona % 50 != 0 || v.fine_zona % 50 != 0) {
         f_.imposta_errore(2);

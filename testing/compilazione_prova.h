@@ -1,8 +1,10 @@
 #pragma once
-// Test bench of the description reader: a Form1 over an in-memory directory
-// holding the two description texts.
+// The fixture of the compile: a Form1 over an in-memory directory holding
+// the two description texts; it reads them, or compiles them and returns
+// what was written.
 
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -66,12 +68,20 @@ class banco {
   bool c_e_linea() { return fs.exists(percorso_linea()); }
   bool c_e_servizio() { return fs.exists(percorso_servizio()); }
 
-  // What memorizza_percorso does before reading.
+  // The reading of memorizza_percorso, without what follows it.
   void leggi(int32_t j = 0) {
-    f.scrivi_tracciato = j;
-    f.codice_errore = 0;
-    f.voci = tabella_voci{};
+    f.prepara_compilazione(j);
     f.memorizza_dati();
+  }
+
+  // The whole compile: its status and the directory it left.
+  struct risultato {
+    Status stato;
+    std::map<std::string, std::string> file;
+  };
+  risultato compila(int32_t j = 0) {
+    Status s = f.memorizza_percorso(j);
+    return {s, fs.files()};
   }
 };
 

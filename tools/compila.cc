@@ -205,9 +205,7 @@ esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& r) {
   for (const sorgente* s : {&linea, &servizio})
     if (s->testo) fs.memoria().files()[s->percorso] = *s->testo;
 
-  Form1 form(fs, r.cartella, kSeparatore);
-  form.nome_linea = r.linea;
-  form.numero_treno = r.treno;
+  Form1 form(fs, {r.linea, r.treno, r.cartella, kSeparatore});
   Status st;
   try {
     st = form.memorizza_percorso(r.tracciato ? 1 : 0);

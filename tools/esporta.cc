@@ -9,9 +9,7 @@
 namespace binario {
 
 esito_esportazione esporta(FileSystem& fs, const std::string& cartella, bool documenti) {
-  Form1 form(fs, cartella, '/');
-  form.nome_linea = kNomeLinea;
-  form.numero_treno = kNumeroTreno;
+  Form1 form(fs, {kNomeLinea, kNumeroTreno, cartella, '/'});
   const std::string& l = form.nome_linea;
   const std::string& t = form.numero_treno;
   using Passo = Status (Form1::*)();
