@@ -4,6 +4,7 @@
 // the earlier steps whole, the file of the step and every later one as they
 // were (old content, or absent), no temporary file under any name. A failure
 // inside the reader is its code 25 instead, and the compile goes on.
+#include "testing/cartella_temporanea.h"
 #include "testing/guasti.h"
 
 #include <gtest/gtest.h>
@@ -339,12 +340,7 @@ TEST(Guasti, WriterStoppedByAnExceptionLeavesNoTemporary) {
 // run itself must refuse a file without write permission.
 class GuastiSuDisco : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string modello = (std::filesystem::temp_directory_path() / "binario-guasti-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(modello.data()), nullptr);
-    dir_ = modello;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  cartella_temporanea temporanea_;
 
   Cartella leggi_cartella() {
     Cartella c;
@@ -362,7 +358,7 @@ class GuastiSuDisco : public ::testing::Test {
     ASSERT_TRUE(f->close().is_ok());
   }
 
-  std::string dir_;
+  const std::string dir_ = temporanea_.percorso();
 };
 
 TEST_F(GuastiSuDisco, ReadOnlyFileStopsTheRunAtTheStepThatWritesIt) {

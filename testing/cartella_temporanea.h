@@ -1,5 +1,6 @@
 #pragma once
-// A directory of its own for one measurement, removed with all it holds.
+// A directory of its own for one test or measurement, removed with all it
+// holds. The one temporary directory of tests, benchmarks and tools' tests.
 
 #include <cstdlib>
 #include <filesystem>
@@ -7,13 +8,13 @@
 #include <string>
 #include <system_error>
 
-namespace binario::banco {
+namespace binario {
 
 class cartella_temporanea {
  public:
   cartella_temporanea() {
     const char* base = std::getenv("TMPDIR");
-    std::string modello = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/binario-banco-XXXXXX";
+    std::string modello = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/binario-XXXXXX";
     if (::mkdtemp(modello.data()) == nullptr) throw std::runtime_error("mkdtemp: " + modello);
     percorso_ = modello;
   }
@@ -30,4 +31,4 @@ class cartella_temporanea {
   std::string percorso_;
 };
 
-}  // namespace binario::banco
+}  // namespace binario

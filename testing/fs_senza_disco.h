@@ -10,7 +10,7 @@
 
 #include "base/memfs.h"
 
-namespace binario::banco {
+namespace binario {
 
 class fs_senza_disco final : public FileSystem {
  public:
@@ -63,4 +63,4 @@ class fs_senza_disco final : public FileSystem {
   std::map<std::string, uint64_t> contati_;
 };
 
-}  // namespace binario::banco
+}  // namespace binario

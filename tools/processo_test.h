@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/cartella_temporanea.h"
+
 extern char** environ;
 
 namespace binario::test {
@@ -39,16 +41,6 @@ inline void scrivi(const std::filesystem::path& p, const std::string& dati) {
 
 class CartellaTemporanea : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string modello = (std::filesystem::temp_directory_path() / "binario-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(modello.data()), nullptr);
-    radice_ = modello;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(radice_, ec);
-  }
-
   // A directory under the temporary root, created.
   std::filesystem::path cartella(const std::string& nome) {
     std::filesystem::path p = radice_ / nome;
@@ -84,7 +76,8 @@ class CartellaTemporanea : public ::testing::Test {
     return e;
   }
 
-  std::filesystem::path radice_;
+  cartella_temporanea temporanea_;
+  const std::filesystem::path radice_{temporanea_.percorso()};
 };
 
 }  // namespace binario::test
