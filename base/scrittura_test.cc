@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "base/memfs.h"
+#include "testing/guasti.h"
+
+#include <vector>
 
 namespace binario {
 namespace {
@@ -93,6 +96,23 @@ TEST(SostituisciFile, ReadOnlyTargetStopsBeforeAnythingIsWritten) {
   EXPECT_EQ(s.numero(), kErroreAccesso);
   EXPECT_FALSE(chiamato);
   EXPECT_EQ(fs.files().size(), 1u);
+}
+
+// A rename over the target before the data is flushed may leave, after a
+// crash, a complete name over incomplete bytes.
+TEST(SostituisciFile, TheTemporaryIsFlushedAndClosedBeforeItsRename) {
+  MemFileSystem disco;
+  FaultyFileSystem fs(disco);
+  ASSERT_TRUE(sostituisci_file(fs, "/d/f", [](Scrittore& w) { w.bytes("abc"); }).is_ok());
+  std::vector<operazione_fs> sul_temporaneo;
+  std::string temporaneo;
+  for (const chiamata_fs& c : fs.registro()) {
+    if (c.operazione == operazione_fs::crea) temporaneo = c.percorso;
+    if (c.percorso == temporaneo && c.operazione != operazione_fs::scrivi) sul_temporaneo.push_back(c.operazione);
+  }
+  EXPECT_EQ(sul_temporaneo, (std::vector<operazione_fs>{operazione_fs::crea, operazione_fs::svuota,
+                                                        operazione_fs::chiudi, operazione_fs::rinomina}));
+  EXPECT_EQ(disco.files().at("/d/f"), "abc");
 }
 
 }  // namespace

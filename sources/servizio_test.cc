@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "sources/reader_prova.h"
+#include "testing/compilazione_prova.h"
 
 namespace binario {
 namespace {
@@ -153,6 +153,8 @@ TEST(LetturaServizio, StationChecksEndTheReading) {
       {"zone not a multiple of 100", vuota, stazione(2300, 12, 250), 9, 2300},
       {"too close to the previous", vuota, stazione(0, 8, 300) + stazione(2300, 12, 300) + stazione(2800, 12, 300),
        22, 2800},
+      {"300 m from the previous", vuota, stazione(0, 8, 300) + stazione(2300, 12, 300) + stazione(2900, 12, 300),
+       22, 2900},
       {"stop before metre 100", vuota, stazione(0, 12, 100), 24, -1},
       {"no slot below the boards", linea_con_cartelli(78), stazione(0, 8, 300), 10, -1},
       {"mark on a stop cell", vuota, stazione(0, 8, 300) + "abbattimento, 250, 3\r\n", 7, 250},
@@ -183,6 +185,15 @@ TEST(LetturaServizio, StationsInOrderAndStopsJustPastMetre100Pass) {
   EXPECT_EQ(b.f.griglia_celle[2].tipo, tipo_cella::fermata);
   EXPECT_EQ(b.f.voci[3].inizio_zona, 3000);
   EXPECT_EQ(b.f.indice_stazione, 4);
+}
+
+// Stations need 350 m between the end of one zone and the start of the next.
+TEST(LetturaServizio, A350MetreGapBetweenStationsIsEnough) {
+  banco b;
+  b.scrivi(linea("[fine]\r\n"), servizio(stazione(0, 8, 300) + stazione(2300, 12, 300) + stazione(2950, 12, 300)));
+  b.leggi();
+  EXPECT_EQ(b.f.codice_errore, 0);
+  EXPECT_EQ(b.f.voci[3].inizio_zona - b.f.voci[2].fine_zona, 350);
 }
 
 // Eighty boards fill every slot: the first station would overwrite the last
