@@ -157,6 +157,13 @@ std::string_view spoglia(std::string_view s) {
 
 char minuscola(char x) { return (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x; }
 
+bool uguali(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (minuscola(a[i]) != minuscola(b[i])) return false;
+  return true;
+}
+
 }  // namespace
 
 std::span<const voce_chiave> tabella_chiavi() { return kChiavi; }
@@ -169,7 +176,7 @@ std::span<const std::string_view> sezioni_di(testo_descrizione t) {
 const voce_chiave* chiave_per_nome(std::string_view nome) {
   nome = spoglia(nome);
   for (const voce_chiave& v : kChiavi)
-    if (v.chiave.size() == nome.size() && distanza(v.chiave, nome) == 0) return &v;
+    if (uguali(v.chiave, nome)) return &v;
   return nullptr;
 }
 
@@ -189,7 +196,9 @@ const campo_chiave* campo_di(const voce_chiave& v, int indice) {
 }
 
 size_t distanza(std::string_view a, std::string_view b) {
-  std::vector<size_t> riga(b.size() + 1);
+  // Words compared are short; a longer one is no slip of a key.
+  if (b.size() > 64 || a.size() > 64) return std::max(a.size(), b.size());
+  std::array<size_t, 65> riga{};
   for (size_t j = 0; j <= b.size(); ++j) riga[j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
     size_t diagonale = riga[0];
