@@ -89,7 +89,8 @@ class controllo {
 
  private:
   bool valore(const campo_riga& c, const campo_chiave& k, size_t i, const voce_chiave& v) {
-    const std::string nome = "valore " + std::to_string(i) + " (" + std::string(k.nome) + ") di \"" +
+    const std::string unita = k.unita.empty() ? "" : ", " + std::string(k.unita);
+    const std::string nome = "valore " + std::to_string(i) + " (" + std::string(k.nome) + unita + ") di \"" +
                              std::string(v.chiave) + "\": ";
     const std::string q = "\"" + da_cp1252(c.testo) + "\"";
     double x = 0;
