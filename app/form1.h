@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/filesystem.h"
@@ -26,6 +27,23 @@ namespace binario {
 // Which text a compile error or warning concerns.
 enum class origine_errore { nessuna, descrizione_linea, descrizione_servizio, post_pass, controlli_finali };
 
+// A field of a source line, for the column an error points at.
+struct campo_sorgente {
+  int riga = 0;          // the source line the field stands on
+  int colonna = 0;       // 1-based byte column of its first character
+  int fine_colonna = 0;  // 1-based byte column just past it
+  int indice = 0;        // its place on its key line: 0 the key, 1 the first value
+  std::string testo;     // as written, blanks around it dropped
+};
+
+// What already holds a grid cell: a conflict names it.
+struct occupante {
+  origine_errore origine = origine_errore::nessuna;
+  int riga = 0;                 // 0 = not from a source line (say, a post-pass mark)
+  int32_t metro = 0;            // the first number of that line
+  std::string_view genere;      // "segnale", "inizio del rallentamento", ...
+};
+
 // One compile error as it was recorded; `codice_errore` keeps only the last.
 struct errore_registrato {
   int32_t codice = 0;
@@ -33,8 +51,15 @@ struct errore_registrato {
   origine_errore origine = origine_errore::nessuna;
   int riga = 0;                      // source line of the key line being handled, 0 = none
   std::optional<int32_t> cella;      // post-pass errors: the cell concerned
-  // The code was left by an earlier line and ended the reading at this one.
-  bool riportato = false;
+  // Recorded where the error is found, for the tools.
+  std::optional<campo_sorgente> campo;  // the field at fault
+  std::optional<occupante> altro;       // the other item of a conflict
+  std::string motivo;                   // the precise reason, when the code alone is too vague
+  std::string id_motivo;                // its stable short name
+  bool interrompe = false;              // the reading of its file ends here
+  // The code was left by this earlier error (an index into Form1::errori)
+  // and stopped the reading at this line.
+  std::optional<size_t> causa;
 };
 
 // A line the reader passed over that an author most likely got wrong.
@@ -42,6 +67,10 @@ struct avviso_registrato {
   origine_errore origine = origine_errore::nessuna;
   int riga = 0;
   std::string campo;  // the first field as read
+  int colonna = 0;    // 1-based byte column of that field, 0 = unknown
+  int fine_colonna = 0;
+  std::string id;         // empty for a first field that matched no key
+  std::string messaggio;  // set when `id` is
 };
 
 // The state of one compile, by concern. Each group is reset as a whole by
@@ -99,6 +128,14 @@ struct diagnostica_compilazione {
   origine_errore origine_corrente = origine_errore::nessuna;
   int riga_sorgente = 0;            // line of the key line being read
   bool lettura_interrotta = false;  // a reader error ended the reading early
+  // Who placed each grid cell's element, parallel to griglia_celle, so that a
+  // conflict can name the other item; the compiled bytes never read it.
+  std::vector<occupante> occupanti;
+  // How many errors were recorded when the current placement call began.
+  size_t errori_alla_posa = 0;
+  // The field a "progressiva chilometrica" got wrong, by slot 81 to 83: error
+  // 2 is found only at the end of the service text.
+  std::array<std::optional<campo_sorgente>, 3> campi_progressive{};
 };
 
 // The one object of a run. Its operations are defined in the folders of the
@@ -139,6 +176,12 @@ class Form1 : public identita_scenario,
   // Nothing of an earlier compile may pass for this one's: every group but
   // the identity starts afresh, with option `j`.
   void prepara_compilazione(int32_t j);
+
+  // Notes that cell `i` now holds an element of kind `genere` placed by the
+  // current source line, whose first number is `metro`.
+  void occupa(int64_t i, int32_t metro, std::string_view genere);
+  // The item holding cell `i`, when one was noted.
+  std::optional<occupante> occupante_di(int64_t i) const;
 
   // Sets codice_errore and records the error, with the current origin and
   // source line and no position.

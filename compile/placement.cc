@@ -60,6 +60,7 @@ cella* cella_libera(Form1& f, int64_t i, int32_t posizione, int32_t codice) {
   cella& c = f.griglia_celle[static_cast<size_t>(i)];
   if (!libera(c)) {
     f.imposta_errore(codice);
+    f.errori.back().altro = f.occupante_di(i);
     return nullptr;
   }
   return &c;
@@ -92,7 +93,10 @@ void Form1::memo_montagna(int32_t inizio, int32_t fine, int32_t tipo) {
   for (int64_t i = da; i <= a; ++i) {
     cella& c = griglia_celle[static_cast<size_t>(i)];
     c.tipo_montagna = basso8(genere);
-    if (marcata && (i - primo + 1) % 4 == 0 && c.tipo == tipo_cella::vuota) c.tipo = tipo_cella::montagna;
+    if (marcata && (i - primo + 1) % 4 == 0 && c.tipo == tipo_cella::vuota) {
+      c.tipo = tipo_cella::montagna;
+      occupa(i, inizio, "segno della montagna");
+    }
   }
 }
 
@@ -110,6 +114,7 @@ void Form1::memo_indicatori_v_max(int32_t posizione, int32_t vas, int32_t vbs, i
   const int16_t b = velocita(vbs, vbd);
   const int16_t v_c = velocita(vcs, vcd);
   c->tipo = tipo_cella::indicatori_v_max;
+  occupa(cella_di(posizione), posizione, "indicatori di velocità massima");
   c->valore_a = a;
   c->valore_b = b;
   c->valore_c = v_c;
@@ -132,11 +137,14 @@ void Form1::memo_rallentamento(int32_t x, int32_t v, int32_t l, int32_t f_tt, in
 
   // The order matters when cells coincide: with s and e the same cell the
   // start wins.
+  occupa(cella_di(int64_t{x} + l), x, "fine del rallentamento");
+  occupa(cella_di(x), x, "inizio del rallentamento");
   e->tipo = tipo_cella::fine_rallentamento;
   if (d_v != 0) e->valore_b = basso16(d_v);
   s->tipo = tipo_cella::inizio_rallentamento;
   if (d_v != 0) s->valore_b = basso16(d_v);
   if (con_avviso) {
+    occupa(cella_di(int64_t{x} - kDistanzaAvviso), x, "avviso del rallentamento");
     w->tipo = tipo_cella::avviso_rallentamento;
     if (d_v != 0) w->valore_b = basso16(d_v);
     w->valore_a = basso16(v);
@@ -152,6 +160,7 @@ void Form1::memo_rallentamento(int32_t x, int32_t v, int32_t l, int32_t f_tt, in
     if (cella_libera(*this, k - i, x, kApproccioOccupato) == nullptr) return;
   for (int64_t i = 0; i < 4; ++i) {
     cella& c = griglia_celle[static_cast<size_t>(k - i)];
+    occupa(k - i, x, "cella prima dell'avviso del rallentamento");
     c.tipo = tipo_cella::approccio_rallentamento;
     c.valore_a = basso16(i + 1);
     if (d_v != 0) c.valore_b = basso16(i + 1);
@@ -165,6 +174,7 @@ void Form1::memo_segnale(int32_t posizione, int32_t sx, int32_t s1, int32_t s2, 
   cella* c = cella_libera(*this, i, posizione, kSegnaleOccupato);
   if (c == nullptr) return;
 
+  occupa(i, posizione, "segnale");
   c->tipo = tipo_cella::segnale;
   c->valore_d = basso16(int64_t{rapp} * 10 + int64_t{sx} * 3 + dx);
   c->valore_a = basso16(int64_t{s1} * 10 + d1);

@@ -52,6 +52,7 @@ class PostPass {
   void segna(int32_t k) {
     c(k).tipo = tipo_cella::abbattimento;
     c(k).valore_a = kCodicePostPass;
+    f_.occupa(k, k * 50, "punto di cambio codice");
   }
 
   // Tools name the cell; the simulator's side keeps only code and metre.
@@ -59,6 +60,9 @@ class PostPass {
     f_.imposta_errore(codice);
     f_.imposta_posizione(k * 50);
     f_.errori.back().cella = k;
+    // The slowdown the rule was working for, whose warning or start cell
+    // the walk stands on; the blocked cell itself is `k`.
+    f_.errori.back().altro = f_.occupante_di(f_.indice_cella);
   }
 
   // Every signal up to 20 cells behind a warning board gets a mark in front of

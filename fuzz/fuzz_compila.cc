@@ -15,6 +15,7 @@
 #include "testing/guasti.h"
 #include "base/nomi_file.h"
 #include "app/run.h"
+#include "compile/codici.h"
 #include "fuzz/ingresso.h"
 
 namespace binario {
@@ -86,7 +87,7 @@ class FsContato final : public FileSystem {
 }
 
 bool codice_noto(int32_t c) {
-  return (c >= 0 && c <= 13) || (c >= 15 && c <= 22) || c == 24 || c == 25 || (c >= 101 && c <= 103);
+  return codice_di_compilazione(c);
 }
 
 void compila(const ingresso_fuzz& in) {

@@ -7,8 +7,16 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/status.h"
 
 namespace binario {
+
+// A field the reader cannot take: what the platform's input would fail on,
+// with where the field stands and why, for the author.
+class errore_campo;
 
 class lettore_campi {
  public:
@@ -36,6 +44,25 @@ class lettore_campi {
   // The source line (from 1) on which the last field read began.
   int riga_campo() const { return riga_campo_; }
 
+  // Where a field read since the last segna() stands, for diagnostics:
+  // the first read after segna() is field 0.
+  struct posizione_campo {
+    int riga = 0;
+    int colonna = 0;       // 1-based byte column of its first non-blank byte
+    int fine_colonna = 0;  // just past its last non-blank byte on that line
+    std::string testo;
+  };
+  void segna() { letti_.clear(); }
+  size_t letti() const { return letti_.size(); }
+  // Field `i` since segna(); the last one read when `i` is past the end.
+  const posizione_campo& campo(size_t i) const;
+  // Numbers read with decimals, rounded to whole ones, since the last
+  // dimentica_arrotondati(); at most a few are kept.
+  const std::vector<posizione_campo>& arrotondati() const { return arrotondati_; }
+  void dimentica_arrotondati() { arrotondati_.clear(); }
+  // The field the next read would begin, for a line that ends too soon.
+  posizione_campo prossimo() const;
+
  private:
   int64_t leggi_numero(int64_t minimo, int64_t massimo, const char* tipo);
   // Throws guasto_imprevisto when nothing is left to read.
@@ -46,10 +73,30 @@ class lettore_campi {
   // Consumes a comma or a line end if one is next.
   void consuma_delimitatore();
 
+  [[noreturn]] void guasta(const char* id, const std::string& motivo) const;
+  [[noreturn]] void guasta_non_numerico(std::string_view t) const;
+  void apri_campo();
+  void chiudi_campo(size_t da);
+
   std::string testo_;
   size_t pos_ = 0;
+  size_t inizio_riga_ = 0;
   int riga_ = 1;
+  std::vector<posizione_campo> letti_;
+  std::vector<posizione_campo> arrotondati_;
   int riga_campo_ = 0;
+};
+
+class errore_campo : public guasto_imprevisto {
+ public:
+  errore_campo(std::string id_, const std::string& motivo, lettore_campi::posizione_campo campo_, int indice_,
+               std::string chiave_)
+      : guasto_imprevisto(motivo), id(std::move(id_)), campo(std::move(campo_)), indice(indice_),
+        chiave(std::move(chiave_)) {}
+  std::string id;                        // "non-numerico", "fuori-intervallo", "valori-mancanti", ...
+  lettore_campi::posizione_campo campo;  // where the author must look
+  int indice;                            // its place on the key line, 0 the key
+  std::string chiave;                    // the key line's first field
 };
 
 // The two ways a key is compared with a first field.
@@ -61,5 +108,8 @@ bool contiene(std::string_view campo, std::string_view chiave, confronto modo);
 // A section header such as "[curve]": trimmed, it opens with "[" and closes
 // with "]".
 bool e_intestazione(std::string_view campo);
+
+// `campo` without the blanks around it.
+std::string_view spoglia_blank(std::string_view campo);
 
 }  // namespace binario

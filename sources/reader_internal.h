@@ -5,11 +5,21 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/form1.h"
 #include "sources/campi.h"
 
 namespace binario::lettura {
+
+// A failure of the reading that is not a field's, with a short name for
+// the tools (a missing service text, say).
+class guasto_in_lettura : public guasto_imprevisto {
+ public:
+  guasto_in_lettura(std::string id_motivo, const std::string& motivo)
+      : guasto_imprevisto(motivo), id(std::move(id_motivo)) {}
+  std::string id;
+};
 
 // How a reading loop or a key handler ended.
 enum class esito {
@@ -48,14 +58,14 @@ inline void riempi_profilo(Form1& f, int32_t& prossima, int64_t fino, uint8_t ce
 
 // The range test: the position `p` with `margine` metres ahead still lies in
 // the grid. Otherwise error 15 is recorded with `p`.
-bool entro_griglia(Form1& f, int32_t p, int32_t margine);
+bool entro_griglia(Form1& f, const lettore_campi& campi, int32_t p, int32_t margine);
 
 // Error 15 for a feature whose cell has no place in the tables.
 esito fuori_tabella(Form1& f, int32_t p);
 
 // After a placement call: any error code, whoever set it, ends the reading
 // with the line's first number as its position. True when it did.
-bool errore_dopo_posa(Form1& f, const std::string& percorso, int32_t posizione);
+bool errore_dopo_posa(Form1& f, const lettore_campi& campi, const std::string& percorso, int32_t posizione);
 
 // Reads the next key line's first field into riga_corrente, passing over at
 // most two first fields that hold a hyphen, and notes its source line.
@@ -65,7 +75,27 @@ bool prossima_chiave(Form1& f, lettore_campi& campi);
 
 // A first field that matched no key: a warning for the author, unless it is
 // a section header.
-void avvisa_se_sconosciuta(Form1& f, const std::string& campo, int riga);
+void avvisa_se_sconosciuta(Form1& f, const lettore_campi& campi, const std::string& campo, int riga);
+
+// Gives the error just recorded the field `indice` of the current key line
+// (0 the key) as the place the author must look.
+void dettaglia(Form1& f, const lettore_campi& campi, size_t indice);
+
+// A warning at field `indice` of the current key line: something that
+// compiles but is almost surely not what the author meant. It never changes
+// what is compiled.
+void avvisa(Form1& f, const lettore_campi& campi, size_t indice, std::string id, std::string messaggio);
+
+// The key as the reader matched it differs from the way the template writes
+// it (another case, a longer word, extra text): a warning naming the key.
+void avvisa_forma_chiave(Form1& f, const lettore_campi& campi, const std::string& campo);
+
+// Decimals the reader rounded since the last call, one warning each.
+void avvisa_arrotondati(Form1& f, lettore_campi& campi);
+
+// A profile line (pendenza, velocita, aderenza) whose position lies before
+// the previous one's: its cells were already written.
+void avvisa_se_indietro(Form1& f, const lettore_campi& campi, int32_t& ultima, int32_t p);
 
 // A header record's name: its length is written in two bytes.
 std::string nome_voce(std::string testo);

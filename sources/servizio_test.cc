@@ -285,7 +285,7 @@ TEST(LetturaServizio, AnError15OfTheLineFileStopsAtTheFirstSignal) {
   EXPECT_EQ(b.f.errori[1].origine, origine_errore::descrizione_servizio);
   EXPECT_EQ(b.f.errori[1].codice, 15);
   EXPECT_EQ(b.f.errori[1].posizione, 550);
-  EXPECT_TRUE(b.f.errori[1].riportato);
+  EXPECT_EQ(b.f.errori[1].causa, 0u);
 }
 
 TEST(LetturaServizio, KilometreReferencesAreCheckedLastAndWin) {

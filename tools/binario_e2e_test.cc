@@ -2,6 +2,8 @@
 // against what genera writes, and the tool's command line itself.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 #include <vector>
 
@@ -86,6 +88,61 @@ TEST_F(BinarioRigaDiComando, ExportInUnaCartellaImpossibile) {
   const esito_processo e = esegui(BINARIO_EXE, {"export", "--dir", (file / "sotto").string()});
   EXPECT_EQ(e.stato, 2);
   EXPECT_NE(e.err.find("binario: impossibile creare la cartella"), std::string::npos) << e.err;
+}
+
+}  // namespace
+}  // namespace binario::test
+
+namespace binario::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// check, explain, --strict and export's refusal to overwrite, through the
+// built executable: what each writes and how each exits.
+TEST_F(BinarioRigaDiComando, CheckExplainStrictEExport) {
+  const fs::path a = cartella("autore");
+  const std::string d = a.string();
+  const esito_processo exp = esegui(BINARIO_EXE, {"export", "--dir", d, "--line", "Nuova", "--train", "5"});
+  ASSERT_EQ(exp.stato, 0) << exp.err;
+  EXPECT_EQ(exp.out, (a / "Nuova_linea.txt").string() + "\n" + (a / "Nuova_5-.txt").string() + "\n");
+  const std::string servizio = leggi(a / "Nuova_5-.txt");
+
+  // An edited text is never overwritten without --force.
+  const esito_processo di_nuovo = esegui(BINARIO_EXE, {"export", "--dir", d, "--line", "Nuova", "--train", "5"});
+  EXPECT_EQ(di_nuovo.stato, 2);
+  EXPECT_NE(di_nuovo.err.find("--force"), std::string::npos) << di_nuovo.err;
+  EXPECT_EQ(leggi(a / "Nuova_5-.txt"), servizio);
+  EXPECT_EQ(esegui(BINARIO_EXE, {"export", "--dir", d, "--line", "Nuova", "--train", "5", "--force"}).stato, 0);
+
+  struct caso {
+    std::vector<std::string> args;
+    int stato;
+    std::string nell_uscita;  // in standard output or standard error
+  };
+  // A key with another case compiles (a warning); --strict makes it fail.
+  std::string testo = servizio;
+  testo.replace(testo.find("sabbia"), 6, "Sabbia");
+  scrivi(a / "Nuova_5-.txt", testo);
+  const std::vector<caso> casi = {
+      {{"check", "--dir", d, "--line", "Nuova", "--train", "5"}, 0, "avviso"},
+      {{"check", "--dir", d, "--line", "Nuova", "--train", "5", "--strict"}, 1, "è stata presa per la chiave \"sabbia\""},
+      {{"check", "--dir", d, "--line", "Nuova", "--train", "55"}, 1, "forse intendevi Nuova_5-.txt?"},
+      {{"explain", "16"}, 0, "segnale-cella-occupata"},
+      {{"explain", "pendenza"}, 0, "valore 2: pendenza"},
+      {{"explain", "pendneza"}, 2, "forse intendevi \"pendenza\"?"},
+      {{"check", "--dir", d, "--line", "Nuova", "--trian", "5"}, 2, "forse intendevi \"--train\"?"},
+  };
+  for (const caso& c : casi) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    const esito_processo e = esegui(BINARIO_EXE, c.args);
+    EXPECT_EQ(e.stato, c.stato) << e.err;
+    EXPECT_NE((e.out + e.err).find(c.nell_uscita), std::string::npos) << e.out << e.err;
+  }
+  const esito_processo json = esegui(BINARIO_EXE, {"check", "--dir", d, "--line", "Nuova", "--train", "5", "--json"});
+  EXPECT_EQ(nlohmann::json::parse(json.out)["warnings"][0]["id"], "chiave-approssimata");
+  // check writes nothing.
+  for (const char* f : {"Nuova_5.sim", "Nuova_5.dat", "Nuova_linea.dat"}) EXPECT_FALSE(fs::exists(a / f)) << f;
 }
 
 }  // namespace

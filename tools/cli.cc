@@ -1,11 +1,13 @@
 #include "tools/cli.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -15,6 +17,9 @@
 #include "tools/dump.h"
 #include "tools/esporta.h"
 #include "tools/identita.h"
+#include "tools/spiega.h"
+#include "base/nomi_file.h"
+#include "sources/chiavi.h"
 
 #ifndef BINARIO_VERSIONE
 #define BINARIO_VERSIONE "sconosciuta"
@@ -33,6 +38,10 @@ struct opzioni {
   bool json = false;
   std::string file;
   std::string tipo;
+  bool rigido = false;
+  bool forza = false;
+  std::string parola;
+  bool riferimento = false;
 };
 
 int uso(std::ostream& err, const std::string& messaggio) {
@@ -41,27 +50,97 @@ int uso(std::ostream& err, const std::string& messaggio) {
 }
 
 int comando_export(const opzioni& o, std::ostream& out, std::ostream& err) {
+  if (o.linea.empty() != o.treno.empty()) return uso(err, "--line e --train vanno dati insieme");
+  if (!o.linea.empty()) {
+    if (auto motivo = motivo_nome_rifiutato(o.linea)) return uso(err, "--line rifiutato: " + *motivo);
+    if (auto motivo = motivo_nome_rifiutato(o.treno)) return uso(err, "--train rifiutato: " + *motivo);
+  }
   std::error_code ec;
   std::filesystem::create_directories(o.cartella, ec);
   if (ec) return uso(err, "impossibile creare la cartella " + o.cartella + ": " + ec.message());
-  const esito_esportazione esito = esporta(file_system_posix(), o.cartella, o.documenti);
+  richiesta_esportazione r{o.cartella, o.documenti, o.linea, o.treno};
+  if (!o.forza) {
+    // An author's edited texts are worth more than a fresh template.
+    const std::vector<std::string> presenti = esistenti(file_system_posix(), r);
+    if (!presenti.empty()) {
+      std::string elenco;
+      for (const std::string& p : presenti) elenco += "\n  " + p;
+      return uso(err, "questi file esistono già e non sono stati toccati (usa --force per sovrascriverli):" + elenco);
+    }
+  }
+  const esito_esportazione esito = esporta(file_system_posix(), r);
   for (const std::string& p : esito.scritti) out << p << '\n';
   if (esito.guasto) return uso(err, *esito.guasto);
   return kUscitaOk;
 }
 
-int comando_compile(const opzioni& o, std::ostream& out, std::ostream& err) {
+// When the texts the names point at are not there, the author most likely
+// mistyped a name: the description files in the directory that come close.
+std::string nomi_vicini(const opzioni& o) {
+  std::error_code ec;
+  std::vector<std::string> presenti;
+  for (const auto& voce : std::filesystem::directory_iterator(o.cartella, ec)) {
+    const std::string n = voce.path().filename().string();
+    if (n.size() > 4 && n.ends_with(".txt")) presenti.push_back(n);
+    if (presenti.size() > 1000) break;
+  }
+  std::string out;
+  for (const std::string& cercato : {nome_descrizione_linea(o.linea), nome_descrizione_servizio(o.linea, o.treno)}) {
+    if (std::filesystem::exists(std::filesystem::path(o.cartella) / cercato, ec)) continue;
+    if (auto vicino = piu_vicino(cercato, presenti))
+      out += "binario: " + cercato + " non c'è in " + o.cartella + ": forse intendevi " + *vicino + "?\n";
+  }
+  return out;
+}
+
+int comando_compile(const opzioni& o, bool scrivi, std::ostream& out, std::ostream& err) {
   if (auto motivo = motivo_nome_rifiutato(o.linea)) return uso(err, "--line rifiutato: " + *motivo);
   if (auto motivo = motivo_nome_rifiutato(o.treno)) return uso(err, "--train rifiutato: " + *motivo);
   std::error_code ec;
   if (!std::filesystem::is_directory(o.cartella, ec)) return uso(err, "la cartella " + o.cartella + " non esiste");
 
-  const esito_compilazione esito = compila(file_system_posix(), {o.cartella, o.linea, o.treno, !o.senza_tracciato});
-  if (o.json)
+  richiesta_compilazione r{o.cartella, o.linea, o.treno, !o.senza_tracciato};
+  r.scrivi = scrivi;
+  const esito_compilazione esito = compila(file_system_posix(), r);
+  if (o.json) {
     out << json_compilazione(esito).dump(1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-  else
+  } else {
+    err << nomi_vicini(o);
     err << testo_diagnostica(esito);
-  return stato_uscita(esito);
+  }
+  const int stato = stato_uscita(esito);
+  if (stato == kUscitaOk && o.rigido && !esito.avvisi.empty()) return 1;
+  return stato;
+}
+
+int comando_explain(const opzioni& o, std::ostream& out, std::ostream& err) {
+  if (o.riferimento) {
+    out << pagina_riferimento();
+    return kUscitaOk;
+  }
+  if (o.parola.empty()) return uso(err, "indica un codice (per esempio 16) o una chiave (per esempio pendenza)");
+  if (auto testo = spiega(o.parola)) {
+    out << *testo;
+    return kUscitaOk;
+  }
+  std::string m = "\"" + o.parola + "\" non è né un codice di errore né una chiave";
+  if (auto vicina = parola_vicina(o.parola)) m += ": forse intendevi \"" + *vicina + "\"?";
+  return uso(err, m);
+}
+
+// CLI11 names an unknown option but does not guess which was meant.
+std::string opzione_vicina(const CLI::App& app, const std::vector<std::string>& argomenti) {
+  std::vector<std::string> note;
+  for (const CLI::App* sotto : app.get_subcommands({}))
+    for (const CLI::Option* opt : sotto->get_options())
+      for (const std::string& n : opt->get_lnames()) note.push_back("--" + n);
+  for (const CLI::App* sotto : app.get_subcommands({})) note.push_back(sotto->get_name());
+  for (const std::string& a : argomenti) {
+    const std::string nome = a.substr(0, a.find('='));
+    if (std::find(note.begin(), note.end(), nome) != note.end()) continue;
+    if (auto vicina = piu_vicino(nome, note)) return "binario: \"" + nome + "\": forse intendevi \"" + *vicina + "\"?\n";
+  }
+  return "";
 }
 
 int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
@@ -106,6 +185,9 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
       "export", "Scrive i testi di descrizione dello scenario incorporato (modello per una linea nuova)");
   esporta_cmd->add_option("--dir", o.cartella, "Cartella in cui scrivere (creata se manca)")->required();
   esporta_cmd->add_flag("--documents", o.documenti, "Scrive anche i tre documenti per il macchinista");
+  esporta_cmd->add_option("--line", o.linea, "Scrive i testi sotto questo identificativo di linea (ID)");
+  esporta_cmd->add_option("--train", o.treno, "... e questo numero di treno (NUM)");
+  esporta_cmd->add_flag("--force", o.forza, "Sovrascrive i testi che esistono già");
 
   CLI::App* compila_cmd = app.add_subcommand(
       "compile", "Compila DIR/ID_linea.txt e DIR/ID_NUM-.txt nei file binari, con diagnostiche; i testi restano");
@@ -114,6 +196,21 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
   compila_cmd->add_option("--train", o.treno, "Numero del treno (NUM)")->required();
   compila_cmd->add_flag("--no-plan", o.senza_tracciato, "Non costruisce il tracciato e non scrive ID_linea.dat");
   compila_cmd->add_flag("--json", o.json, "Stampa l'esito come un oggetto JSON sullo standard output");
+  compila_cmd->add_flag("--strict", o.rigido, "Esce con 1 anche quando ci sono solo avvisi");
+
+  CLI::App* controlla_cmd = app.add_subcommand(
+      "check", "Controlla DIR/ID_linea.txt e DIR/ID_NUM-.txt come compile, senza scrivere nulla");
+  controlla_cmd->add_option("--dir", o.cartella, "Cartella dei testi")->required();
+  controlla_cmd->add_option("--line", o.linea, "Identificativo della linea (ID)")->required();
+  controlla_cmd->add_option("--train", o.treno, "Numero del treno (NUM)")->required();
+  controlla_cmd->add_flag("--json", o.json, "Stampa l'esito come un oggetto JSON sullo standard output");
+  controlla_cmd->add_flag("--strict", o.rigido, "Esce con 1 anche quando ci sono solo avvisi");
+  controlla_cmd->footer("Uscita: 0 nessun problema (o solo avvisi senza --strict); 1 errori, o avvisi con --strict; "
+                        "2 errore d'uso o di file.");
+
+  CLI::App* spiega_cmd = app.add_subcommand("explain", "Spiega un codice di errore o una chiave dei testi");
+  spiega_cmd->add_option("parola", o.parola, "Un codice (16), il nome di un controllo (fuori-griglia) o una chiave");
+  spiega_cmd->add_flag("--reference", o.riferimento, "Stampa la pagina di riferimento di docs/codici.md");
   compila_cmd->footer(
       "Uscita: 0 nessun errore; 1 errori di compilazione (i file binari sono scritti comunque); 2 errore d'uso "
       "o di file; 3 controllo finale fallito (1250, 1251: nessun file binario scritto). Con --json le "
@@ -128,10 +225,14 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e, out, err) == 0 ? kUscitaOk : kUscitaUso;
+    const int stato = app.exit(e, out, err) == 0 ? kUscitaOk : kUscitaUso;
+    if (stato != kUscitaOk) err << opzione_vicina(app, std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    return stato;
   }
   if (esporta_cmd->parsed()) return comando_export(o, out, err);
-  if (compila_cmd->parsed()) return comando_compile(o, out, err);
+  if (compila_cmd->parsed()) return comando_compile(o, true, out, err);
+  if (controlla_cmd->parsed()) return comando_compile(o, false, out, err);
+  if (spiega_cmd->parsed()) return comando_explain(o, out, err);
   return comando_dump(o, out, err);
 }
 

@@ -19,6 +19,7 @@ struct richiesta_compilazione {
   std::string linea;   // already checked by motivo_nome_rifiutato
   std::string treno;   // likewise
   bool tracciato = true;  // j = 1; false for --no-plan (j = 0)
+  bool scrivi = true;     // false for `check`: the same compile, nothing written
 };
 
 // Another place a diagnostic refers to: the earlier item of a conflict, say.

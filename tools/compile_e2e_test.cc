@@ -94,6 +94,7 @@ struct caso_rotto {
   std::optional<int32_t> cella;      // post-pass errors
   std::optional<std::string> fatale;
   bool scritti;                      // the three binary files were written
+  int colonna = 0;                   // of the field at fault; 0 = none
 };
 
 const std::string kSegnaliCheChiudono =
@@ -106,15 +107,15 @@ const std::string kSegnaliCheChiudono =
 
 const std::vector<caso_rotto> kCasiRotti = {
     {"segnale nella cella di un altro", {{quale::servizio, 15, "segnale,  560,  2,  4,  0,  0,  0,  0,  0,  0,  0,  0"}},
-     false, false, 1, 16, 560, quale::servizio, 15, std::nullopt, std::nullopt, true},
+     false, false, 1, 16, 560, quale::servizio, 15, std::nullopt, std::nullopt, true, 11},
     {"stazione fuori dai 50 metri",
      {{quale::servizio, 10, "stazione,   3025, 12,  300,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  10,  35,  0,  TORVELA"}},
-     false, false, 1, 8, 3025, quale::servizio, 10, std::nullopt, std::nullopt, true},
+     false, false, 1, 8, 3025, quale::servizio, 10, std::nullopt, std::nullopt, true, 13},
     {"velocita oltre la griglia", {{quale::servizio, 7, "velocita,  99999,   90"}},
-     false, false, 1, 15, 99999, quale::servizio, 7, std::nullopt, std::nullopt, true},
+     false, false, 1, 15, 99999, quale::servizio, 7, std::nullopt, std::nullopt, true, 12},
     {"due cartelli nella stessa cella",
      {{quale::linea, 8, "cartello_indicatore,   4010,(   SECONDO   )\r\n[fine]"}},
-     false, false, 1, 6, 4010, quale::linea, 8, std::nullopt, std::nullopt, true},
+     false, false, 1, 6, 4010, quale::linea, 8, std::nullopt, std::nullopt, true, 24},
     {"manca [generale]", {{quale::linea, 1, "[generalita]"}},
      false, false, 1, 102, std::nullopt, quale::linea, 0, std::nullopt, std::nullopt, false},
     {"manca il file della linea", {}, true, false, 1, 101, std::nullopt, quale::linea, 0, std::nullopt, std::nullopt,
@@ -122,7 +123,8 @@ const std::vector<caso_rotto> kCasiRotti = {
     {"manca il file del servizio", {}, false, true, 1, 25, std::nullopt, quale::servizio, 0, std::nullopt,
      std::nullopt, true},
     {"post-pass senza celle libere", {{quale::servizio, 16, kSegnaliCheChiudono}},
-     false, false, 1, 13, 2750, quale::servizio, 0, 55, std::nullopt, true},
+     // Post-pass errors point at the slowdown they were placing marks for.
+     false, false, 1, 13, 2750, quale::servizio, 12, 55, std::nullopt, true},
     {"cartello nella cella dei segni di formato", {{quale::linea, 7, "cartello_indicatore,      0,(   PROVA   )"}},
      false, false, 3, 0, std::nullopt, quale::linea, 0, std::nullopt, "1250", false},
 };
@@ -144,7 +146,8 @@ TEST_F(BinarioCompila, IngressiRotti) {
     if (c.fatale) {
       atteso = "binario: errore " + *c.fatale + ": " + std::string(messaggio_errore(std::stoi(*c.fatale))) + "\n";
     } else {
-      atteso = file + (c.riga > 0 ? ":" + std::to_string(c.riga) : "") + ": errore " + std::to_string(c.codice);
+      atteso = file + (c.riga > 0 ? ":" + std::to_string(c.riga) : "") +
+               (c.colonna > 0 ? ":" + std::to_string(c.colonna) : "") + ": errore " + std::to_string(c.codice);
       if (c.cella)
         atteso += " alla cella " + std::to_string(*c.cella) + " (metro " + std::to_string(*c.posizione) + ")";
       else if (c.posizione)
@@ -203,10 +206,12 @@ TEST_F(BinarioCompila, LetturaInterrotta) {
   prepara({{quale::servizio, 10, "stazione,   3025, 12,  300,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  10,  35,  0,  TORVELA"}});
   const esito_processo e = compila();
   EXPECT_EQ(e.err,
-            servizio + ":10: errore 8 al metro 3025: " + std::string(messaggio_errore(8)) + " [resta in codice_errore]\n" +
+            servizio + ":10:13: errore 8 al metro 3025: " + std::string(messaggio_errore(8)) + " [resta in codice_errore]\n" +
                 "    10 | stazione,   3025, 12,  300,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  10,  35,  0,  TORVELA\n" +
-                servizio + ":10: nota: la lettura del file si è fermata a questo errore: le righe seguenti non sono " +
-                "state controllate\n" +
+                "       |             ^~~~\n" +
+                "    suggerimento: scrivi \"3050\"\n" +
+                servizio + ":10: nota: la lettura del file si è fermata a questo errore: le righe seguenti non " +
+                "entrano nei file binari; quel che vi si trova ancora è segnato \"dopo l'arresto\"\n" +
                 "binario: 1 errore, nessun avviso; codice_errore 8, posizione_errore 3025; scritti: Prova_linea.dat " +
                 "Prova_7.sim Prova_7.dat\n");
   EXPECT_EQ(nlohmann::json::parse(compila({"--json"}).out)["reading_stopped"], true);
@@ -219,18 +224,24 @@ TEST_F(BinarioCompila, AvvisiPerCioCheIlLettoreSalta) {
     std::string riga5;
     std::string_view messaggio;
     std::vector<std::string> campi;
+    std::string colonna_e_segno;  // where the field starts, and the marker line under it
+    std::string seguito;          // the did-you-mean, when there is one
   };
   const std::vector<Caso> casi = {
-      {"pendneza,    2000,   -8", kMessaggioChiaveIgnorata, {"pendneza", "2000"}},
-      {"pendenza,    2000,   -8,   5", kMessaggioValoreInPiu, {"5"}},
+      {"pendneza,    2000,   -8", kMessaggioChiaveIgnorata, {"pendneza", "2000"}, "1\n      | ^~~~~~~~",
+       "; forse intendevi \"pendenza\"?"},
+      {"pendenza,    2000,   -8,   5", kMessaggioValoreInPiu, {"5"}, "28\n      |                            ^", ""},
   };
   for (const Caso& c : casi) {
     SCOPED_TRACE(c.riga5);
     prepara({{quale::linea, 5, c.riga5}});
     const esito_processo e = compila();
     EXPECT_EQ(e.stato, 0) << e.err;
-    EXPECT_EQ(e.err, linea + ":5: avviso: \"" + c.campi.front() + "\" " + std::string(c.messaggio) + "\n" +
-                         "    5 | " + c.riga5 + "\n" +
+    const std::string colonna = c.colonna_e_segno.substr(0, c.colonna_e_segno.find('\n'));
+    const std::string segno = c.colonna_e_segno.substr(c.colonna_e_segno.find('\n') + 1);
+    EXPECT_EQ(e.err, linea + ":5:" + colonna + ": avviso: \"" + c.campi.front() + "\" " + std::string(c.messaggio) +
+                         c.seguito + "\n" + "    5 | " + c.riga5 + "\n" + segno + "\n" +
+                         (c.seguito.empty() ? "" : "    suggerimento: scrivi \"pendenza\"\n") +
                          "binario: nessun errore, 1 avviso; scritti: Prova_linea.dat Prova_7.sim Prova_7.dat\n");
     const nlohmann::json j = nlohmann::json::parse(compila({"--json"}).out);
     ASSERT_EQ(j["warnings"].size(), 1u);

@@ -15,8 +15,19 @@ struct esito_esportazione {
   std::optional<std::string> guasto; // the failed file operation that stopped it
 };
 
-// Writes the two description texts into `cartella` (an existing directory)
-// and, with `documenti`, the three driver documents.
+struct richiesta_esportazione {
+  std::string cartella;  // an existing directory
+  bool documenti = false;
+  std::string linea;     // the author's names; empty for the built-in ones
+  std::string treno;
+};
+
+// Writes the two description texts into `cartella` and, with `documenti`,
+// the three driver documents.
+esito_esportazione esporta(FileSystem& fs, const richiesta_esportazione& r);
 esito_esportazione esporta(FileSystem& fs, const std::string& cartella, bool documenti);
+
+// The files `esporta` would write that already exist.
+std::vector<std::string> esistenti(FileSystem& fs, const richiesta_esportazione& r);
 
 }  // namespace binario
