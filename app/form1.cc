@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/testo.h"
+
 namespace binario {
 
 Form1::Form1(FileSystem& file_system, std::string cartella, char sep)
@@ -9,7 +11,9 @@ Form1::Form1(FileSystem& file_system, std::string cartella, char sep)
 
 std::string Form1::percorso(const std::string& nome) const {
   // The separator is appended even when the directory already ends with one.
-  return cartella_programma + separatore + nome;
+  // The identity is held in Windows-1252 for the records; on disk a name is
+  // the text its author typed, so it goes back to UTF-8 (ASCII is unchanged).
+  return cartella_programma + separatore + utf8_da_cp1252(nome);
 }
 
 cella& Form1::cella_at(int64_t i) {

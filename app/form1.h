@@ -49,13 +49,14 @@ class Form1 {
   Form1(FileSystem& fs, std::string cartella_programma, char separatore = '/');
 
   // ---- Identity and files -------------------------------------------------
+  // Windows-1252 bytes, as the records and the competition codes take them.
   std::string nome_linea;
   std::string numero_treno;
   std::string cartella_programma;
   char separatore;
   FileSystem& fs;
 
-  // cartella_programma, the separator, then `nome`.
+  // cartella_programma, the separator, then `nome` (Windows-1252) in UTF-8.
   std::string percorso(const std::string& nome) const;
 
   // ---- Compiled tables ----------------------------------------------------

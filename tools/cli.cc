@@ -1,6 +1,8 @@
 #include "tools/cli.h"
 
 #include <filesystem>
+#include <new>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -39,7 +41,17 @@ int uso(std::ostream& err, const std::string& messaggio) {
   return kUscitaUso;
 }
 
+// A --dir that names something other than a directory, said as it is.
+std::optional<std::string> non_una_cartella(const std::string& cartella) {
+  std::error_code ec;
+  const std::filesystem::file_status st = std::filesystem::status(cartella, ec);
+  if (std::filesystem::exists(st) && !std::filesystem::is_directory(st))
+    return cartella + " non è una cartella";
+  return std::nullopt;
+}
+
 int comando_export(const opzioni& o, std::ostream& out, std::ostream& err) {
+  if (auto m = non_una_cartella(o.cartella)) return uso(err, *m);
   std::error_code ec;
   std::filesystem::create_directories(o.cartella, ec);
   if (ec) return uso(err, "impossibile creare la cartella " + o.cartella + ": " + ec.message());
@@ -52,6 +64,9 @@ int comando_export(const opzioni& o, std::ostream& out, std::ostream& err) {
 int comando_compile(const opzioni& o, std::ostream& out, std::ostream& err) {
   if (auto motivo = motivo_nome_rifiutato(o.linea)) return uso(err, "--line rifiutato: " + *motivo);
   if (auto motivo = motivo_nome_rifiutato(o.treno)) return uso(err, "--train rifiutato: " + *motivo);
+  if (auto motivo = motivo_coppia_rifiutata(o.linea, o.treno))
+    return uso(err, "--line e --train rifiutati: " + *motivo);
+  if (auto m = non_una_cartella(o.cartella)) return uso(err, *m);
   std::error_code ec;
   if (!std::filesystem::is_directory(o.cartella, ec)) return uso(err, "la cartella " + o.cartella + " non esiste");
 
@@ -83,9 +98,7 @@ int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
   return kUscitaOk;
 }
 
-}  // namespace
-
-int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CLI::App app{"Compila e controlla gli scenari del simulatore: esporta il modello incorporato, compila i "
                "testi di descrizione di un autore con diagnostiche riga per riga, decodifica i file binari.",
                "binario"};
@@ -124,6 +137,18 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
   if (esporta_cmd->parsed()) return comando_export(o, out, err);
   if (compila_cmd->parsed()) return comando_compile(o, out, err);
   return comando_dump(o, out, err);
+}
+
+}  // namespace
+
+int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  try {
+    return esegui_comando(argc, argv, out, err);
+  } catch (const std::bad_alloc&) {
+    // Whatever ran out of memory, the tool ends with a word and a status a
+    // script can test, not with an abort.
+    return uso(err, "memoria esaurita: operazione interrotta");
+  }
 }
 
 }  // namespace binario

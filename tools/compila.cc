@@ -1,10 +1,12 @@
 #include "tools/compila.h"
 
 #include <exception>
+#include <memory>
 
 #include "app/form1.h"
 #include "app/nomi_file.h"
 #include "tools/fs_sovrapposto.h"
+#include "tools/identita.h"
 #include "tools/messaggi.h"
 #include "tools/utf8.h"
 
@@ -87,7 +89,7 @@ diagnostica diagnostica_di(const errore_registrato& e, const contesto& c) {
 Status leggi_sorgente(FileSystem& disco, sorgente& s) {
   if (!disco.exists(s.percorso)) return Status::ok();
   std::string testo;
-  Status st = disco.read_file(s.percorso, &testo);
+  Status st = disco.read_file_limited(s.percorso, kMassimoTestoDescrizione, &testo);
   if (st.is_ok()) s.testo = std::move(testo);
   return st;
 }
@@ -185,10 +187,28 @@ nlohmann::ordered_json o_null(const std::optional<T>& v) {
   return v ? nlohmann::ordered_json(*v) : nlohmann::ordered_json(nullptr);
 }
 
+// Why the identity cannot be compiled, checked again for callers other than
+// the command line: nothing may be read or written under a refused name.
+std::optional<std::string> identita_rifiutata(const richiesta_compilazione& r) {
+  if (auto m = motivo_nome_rifiutato(r.linea)) return "--line rifiutato: " + *m;
+  if (auto m = motivo_nome_rifiutato(r.treno)) return "--train rifiutato: " + *m;
+  if (auto m = motivo_coppia_rifiutata(r.linea, r.treno)) return "--line e --train rifiutati: " + *m;
+  return std::nullopt;
+}
+
 }  // namespace
 
 esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& r) {
   esito_compilazione esito;
+  if (auto motivo = identita_rifiutata(r)) {
+    esito.guasto = *motivo;
+    return esito;
+  }
+  std::unique_ptr<BloccoCartella> blocco;
+  if (Status st = disco.lock_directory(r.cartella, r.attesa_ms, &blocco); !st.is_ok()) {
+    esito.guasto = st.to_string();
+    return esito;
+  }
   const std::string base = r.cartella + kSeparatore;
   sorgente linea{base + nome_descrizione_linea(r.linea), std::nullopt};
   sorgente servizio{base + nome_descrizione_servizio(r.linea, r.treno), std::nullopt};
@@ -206,8 +226,10 @@ esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& r) {
     if (s->testo) fs.memoria().files()[s->percorso] = *s->testo;
 
   Form1 form(fs, r.cartella, kSeparatore);
-  form.nome_linea = r.linea;
-  form.numero_treno = r.treno;
+  // Records and codes take the identity in Windows-1252; Form1 turns file
+  // names back into the UTF-8 the author typed.
+  form.nome_linea = identita_cp1252(r.linea);
+  form.numero_treno = identita_cp1252(r.treno);
   Status st;
   try {
     st = form.memorizza_percorso(r.tracciato ? 1 : 0);

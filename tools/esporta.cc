@@ -1,5 +1,6 @@
 #include "tools/esporta.h"
 
+#include <memory>
 #include <utility>
 
 #include "app/form1.h"
@@ -23,6 +24,13 @@ esito_esportazione esporta(FileSystem& fs, const std::string& cartella, bool doc
     passi.push_back({&Form1::dati_scheda, nome_scheda(l, t)});
   }
   esito_esportazione esito;
+  // Held while writing, so that a compile of the same directory never reads
+  // a text being replaced.
+  std::unique_ptr<BloccoCartella> blocco;
+  if (Status s = fs.lock_directory(cartella, kAttesaCartellaMs, &blocco); !s.is_ok()) {
+    esito.guasto = s.to_string();
+    return esito;
+  }
   for (const auto& [passo, nome] : passi) {
     Status s = (form.*passo)();
     if (!s.is_ok()) {
