@@ -265,7 +265,9 @@ TEST_F(Sicurezza, IngressiOstili) {
     EXPECT_EQ(e.stato, 2) << e.err;
     EXPECT_NE(e.err.find(c.messaggio + " (" + (dir / c.file).string() + ")"), std::string::npos) << e.err;
     for (const std::string& n : kCompila.uscite)
-      if (n != c.file) EXPECT_FALSE(fs::exists(dir / n)) << n;
+      if (n != c.file) {
+        EXPECT_FALSE(fs::exists(dir / n)) << n;
+      }
     fs::remove_all(dir);
   }
 }
