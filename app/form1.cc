@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/testo.h"
+
 namespace binario {
 
 Form1::Form1(FileSystem& file_system, identita_scenario identita)
@@ -20,7 +22,9 @@ void Form1::prepara_compilazione(int32_t j) {
 
 std::string Form1::percorso(const std::string& nome) const {
   // The separator is appended even when the directory already ends with one.
-  return cartella_programma + separatore + nome;
+  // The identity is held in Windows-1252 for the records; on disk a name is
+  // the text its author typed, so it goes back to UTF-8 (ASCII is unchanged).
+  return cartella_programma + separatore + utf8_da_cp1252(nome);
 }
 
 cella& Form1::cella_at(int64_t i) {

@@ -78,6 +78,7 @@ struct avviso_registrato {
 
 // Who the scenario is and where its files go; given to the constructor and
 // never reset.
+// Windows-1252 bytes, as the records and the competition codes take them.
 struct identita_scenario {
   std::string nome_linea;
   std::string numero_treno;
@@ -154,7 +155,7 @@ class Form1 : public identita_scenario,
 
   FileSystem& fs;
 
-  // cartella_programma, the separator, then `nome`.
+  // cartella_programma, the separator, then `nome` (Windows-1252) in UTF-8.
   std::string percorso(const std::string& nome) const;
 
   // Compile option: the plan is computed and written when not 0.

@@ -64,12 +64,7 @@ bool tra(const std::vector<std::string>& nomi, const std::string& nome) {
 }
 
 // The file a call works for: a temporary stands for the file it replaces.
-std::string bersaglio(const std::string& path) {
-  const std::string suffisso = nome_temporaneo("");
-  if (path.size() > suffisso.size() && path.compare(path.size() - suffisso.size(), suffisso.size(), suffisso) == 0)
-    return path.substr(0, path.size() - suffisso.size());
-  return path;
-}
+std::string bersaglio(const std::string& path) { return bersaglio_del_temporaneo(path); }
 
 // Only the reader reads, and only the reader deletes a file that is not a
 // temporary.

@@ -12,14 +12,20 @@
 namespace binario {
 
 std::string cartella_eseguibile() {
-  std::string buf(PATH_MAX, '\0');
-  ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-  if (n <= 0) return ".";
-  buf.resize(static_cast<size_t>(n));
-  auto slash = buf.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return buf.substr(0, slash);
+  // A path longer than the buffer comes back cut short, filling it: grow
+  // the buffer rather than take a truncated directory for the real one.
+  for (size_t dimensione = PATH_MAX; dimensione <= (size_t{1} << 20); dimensione *= 4) {
+    std::string buf(dimensione, '\0');
+    ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n <= 0) return "";
+    if (static_cast<size_t>(n) == buf.size()) continue;
+    buf.resize(static_cast<size_t>(n));
+    auto slash = buf.rfind('/');
+    if (slash == std::string::npos) return "";
+    if (slash == 0) return "/";
+    return buf.substr(0, slash);
+  }
+  return "";
 }
 
 namespace {

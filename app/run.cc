@@ -1,6 +1,7 @@
 #include "app/run.h"
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "app/form1.h"
@@ -20,10 +21,22 @@ Status Form1::esegui_passi() {
 }
 
 void Form_Load(Piattaforma& piattaforma, FileSystem& fs) {
-  Form1 form(fs, {kNomeLinea, kNumeroTreno, piattaforma.cartella_programma(), piattaforma.separatore()});
+  const std::string cartella = piattaforma.cartella_programma();
+  if (cartella.empty()) {
+    // The working directory is no substitute: the files would land where
+    // nobody looks for them, or over someone else's.
+    piattaforma.messaggio(Status::io(kErroreCartellaIgnota, "Path not found: the program's own directory is unknown; "
+                                     "nothing was written", "").to_string());
+    piattaforma.termina(kUscitaPassoFallito);
+  }
+  Form1 form(fs, {kNomeLinea, kNumeroTreno, cartella, piattaforma.separatore()});
   piattaforma.mostra_finestra();
   piattaforma.ridisegna_finestra();
-  Status s = form.esegui_passi();
+  // Held until the process ends: a second run waits, and past the wait
+  // stops before writing anything.
+  std::unique_ptr<BloccoCartella> blocco;
+  Status s = fs.lock_directory(cartella, kAttesaCartellaMs, &blocco);
+  if (s.is_ok()) s = form.esegui_passi();
   if (s.is_fatale()) errore(piattaforma, form, std::to_string(s.numero()));
   if (!s.is_ok()) {
     piattaforma.messaggio(s.to_string());

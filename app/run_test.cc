@@ -101,6 +101,17 @@ TEST(FormLoad, ReadOnlyOutputStopsTheRunAtItsStep) {
   }
 }
 
+// A platform that cannot tell the program's directory: nothing is written,
+// not even into the working directory.
+TEST(FormLoad, UnknownDirectoryStopsBeforeAnyFile) {
+  MemFileSystem fs;
+  PiattaformaFinta p("");
+  EXPECT_EQ(esegui_form_load(p, fs), kUscitaPassoFallito);
+  ASSERT_EQ(p.messaggi.size(), 1u);
+  EXPECT_EQ(p.messaggi[0], "Errore 76: Path not found: the program's own directory is unknown; nothing was written");
+  EXPECT_TRUE(fs.files().empty());
+}
+
 // genera itself, copied into a directory of its own and started from
 // elsewhere: the files go next to the executable, not to the working
 // directory.

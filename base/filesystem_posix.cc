@@ -1,11 +1,17 @@
 #ifndef _WIN32
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <limits>
+#include <thread>
 
 #include "base/filesystem.h"
 
@@ -49,6 +55,37 @@ class PosixWritableFile final : public WritableFile {
   std::string path_;
 };
 
+class BloccoPosix final : public BloccoCartella {
+ public:
+  explicit BloccoPosix(int fd) : fd_(fd) {}
+  ~BloccoPosix() override { ::close(fd_); }  // closing the descriptor releases the lock
+
+ private:
+  int fd_;
+};
+
+Status leggi_regolare(int fd, const std::string& path, size_t limite, std::string* contents) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return status_da_errno(errno, path);
+  if (S_ISDIR(st.st_mode)) return status_da_errno(EISDIR, path);
+  if (!S_ISREG(st.st_mode)) return status_non_regolare(path);
+  if (static_cast<uintmax_t>(st.st_size) > limite) return status_troppo_grande(path, limite);
+  contents->clear();
+  contents->reserve(static_cast<size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR || errno == EAGAIN) continue;
+      return status_da_errno(errno, path);
+    }
+    if (n == 0) return Status::ok();
+    // A file that grows while it is read is held to the same limit.
+    if (contents->size() + static_cast<size_t>(n) > limite) return status_troppo_grande(path, limite);
+    contents->append(buf, static_cast<size_t>(n));
+  }
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   bool exists(const std::string& path) override {
@@ -63,27 +100,21 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status read_file(const std::string& path, std::string* contents) override {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return read_file_limited(path, std::numeric_limits<size_t>::max(), contents);
+  }
+
+  Status read_file_limited(const std::string& path, size_t limite, std::string* contents) override {
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer for ever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return status_da_errno(errno, path);
-    contents->clear();
-    char buf[1 << 16];
-    for (;;) {
-      ssize_t n = ::read(fd, buf, sizeof buf);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        int err = errno;
-        ::close(fd);
-        return status_da_errno(err, path);
-      }
-      if (n == 0) break;
-      contents->append(buf, static_cast<size_t>(n));
-    }
+    Status s = leggi_regolare(fd, path, limite, contents);
     ::close(fd);
-    return Status::ok();
+    if (!s.is_ok()) contents->clear();
+    return s;
   }
 
   Status new_writable_file(const std::string& path, std::unique_ptr<WritableFile>* file) override {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0) return status_da_errno(errno, path);
     *file = std::make_unique<PosixWritableFile>(fd, path);
     return Status::ok();
@@ -96,6 +127,29 @@ class PosixFileSystem final : public FileSystem {
 
   Status remove_file(const std::string& path) override {
     if (::unlink(path.c_str()) != 0) return status_da_errno(errno, path);
+    return Status::ok();
+  }
+
+  // The lock is on the directory itself, so that it leaves no file behind
+  // and a run killed midway releases it with its last descriptor.
+  Status lock_directory(const std::string& cartella, int attesa_ms, std::unique_ptr<BloccoCartella>* blocco) override {
+    int fd = ::open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return status_da_errno(errno, cartella);
+    const auto scadenza = std::chrono::steady_clock::now() + std::chrono::milliseconds(attesa_ms);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int err = errno;
+      if (err == EINTR) continue;
+      if (err != EWOULDBLOCK) {
+        ::close(fd);
+        return status_da_errno(err, cartella);
+      }
+      if (std::chrono::steady_clock::now() >= scadenza) {
+        ::close(fd);
+        return status_cartella_occupata(cartella, attesa_ms);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    *blocco = std::make_unique<BloccoPosix>(fd);
     return Status::ok();
   }
 };

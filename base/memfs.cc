@@ -39,7 +39,7 @@ Status MemFileSystem::read_file(const std::string& path, std::string* contents) 
 }
 
 Status MemFileSystem::new_writable_file(const std::string& path, std::unique_ptr<WritableFile>* file) {
-  if (read_only_.count(path) != 0 && exists(path)) return Status::io(kErroreAccesso, "Path/File access error", path);
+  if (exists(path)) return Status::io(kErroreFileEsistente, "File already exists", path);
   files_[path].clear();
   *file = std::make_unique<MemWritableFile>(files_, path);
   return Status::ok();

@@ -18,13 +18,14 @@ class Piattaforma {
   virtual int messaggio(const std::string& testo) = 0;
   // Ends the process at once with `codice` as its exit status.
   [[noreturn]] virtual void termina(int codice) = 0;
-  // The directory that holds the running executable.
+  // The directory that holds the running executable; empty when the OS
+  // cannot tell it.
   virtual std::string cartella_programma() = 0;
   virtual char separatore() const = 0;
 };
 
 // Exit statuses of genera.
-inline constexpr int kUscitaPassoFallito = 2;   // a step failed (a file operation)
+inline constexpr int kUscitaPassoFallito = 2;   // a step failed (a file operation), or nothing could start
 inline constexpr int kUscitaErroreFatale = 3;   // a final check ended the run (1250, 1251)
 
 // For Linux and CI: no window. "Attendere" goes to standard error when that
@@ -36,7 +37,8 @@ std::unique_ptr<Piattaforma> nuova_piattaforma_senza_finestra();
 // platform without a window.
 std::unique_ptr<Piattaforma> nuova_piattaforma_con_finestra();
 
-// The directory of the running executable, as the OS reports it.
+// The directory of the running executable, as the OS reports it; empty when
+// it cannot be learnt (the run then stops rather than write elsewhere).
 std::string cartella_eseguibile();
 
 }  // namespace binario

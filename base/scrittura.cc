@@ -1,5 +1,7 @@
 #include "base/scrittura.h"
 
+#include <random>
+
 namespace binario {
 
 Status Scrittore::svuota() {
@@ -8,7 +10,44 @@ Status Scrittore::svuota() {
   return status_;
 }
 
-std::string nome_temporaneo(const std::string& path) { return path + ".tmp"; }
+namespace {
+
+constexpr std::string_view kFineTemporaneo = ".tmp";
+constexpr size_t kLunghezzaCasuale = 6;
+// A name taken every time means something is wrong with the directory; the
+// last refusal is then reported.
+constexpr int kTentativi = 100;
+
+size_t inizio_nome(const std::string& path) {
+  const size_t sep = path.find_last_of("/\\");
+  return sep == std::string::npos ? 0 : sep + 1;
+}
+
+std::string parte_casuale() {
+  static constexpr char kCifre[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  static thread_local std::mt19937_64 generatore{std::random_device{}()};
+  std::uniform_int_distribution<size_t> d(0, sizeof kCifre - 2);
+  std::string s(kLunghezzaCasuale, ' ');
+  for (char& c : s) c = kCifre[d(generatore)];
+  return s;
+}
+
+}  // namespace
+
+std::string nome_temporaneo(const std::string& path, std::string_view casuale) {
+  const size_t n = inizio_nome(path);
+  return path.substr(0, n) + "." + path.substr(n) + "." + std::string(casuale) + std::string(kFineTemporaneo);
+}
+
+std::string bersaglio_del_temporaneo(const std::string& path) {
+  const size_t n = inizio_nome(path);
+  const size_t coda = 1 + kLunghezzaCasuale + kFineTemporaneo.size();
+  if (path.size() < n + 1 + coda + 1 || path[n] != '.' || path.compare(path.size() - kFineTemporaneo.size(),
+                                                                     kFineTemporaneo.size(), kFineTemporaneo) != 0 ||
+      path[path.size() - coda] != '.')
+    return path;
+  return path.substr(0, n) + path.substr(n + 1, path.size() - coda - n - 1);
+}
 
 namespace {
 
@@ -23,12 +62,18 @@ Status per_bersaglio(const Status& s, const std::string& path) {
 Status sostituisci_file(FileSystem& fs, const std::string& path,
                         const std::function<void(Scrittore&)>& produci) {
   if (fs.is_read_only(path)) return Status::io(kErroreAccesso, "Path/File access error", path);
-  const std::string temp = nome_temporaneo(path);
+  std::string temp;
   std::unique_ptr<WritableFile> file;
-  Status s = fs.new_writable_file(temp, &file);
+  Status s;
+  for (int i = 0; i < kTentativi; ++i) {
+    temp = nome_temporaneo(path, parte_casuale());
+    s = fs.new_writable_file(temp, &file);
+    if (s.numero() != kErroreFileEsistente) break;
+  }
   if (!s.is_ok()) {
-    // Creating may have left an empty file behind before failing.
-    if (fs.exists(temp)) fs.remove_file(temp);
+    // Only a create that failed for another reason than the name being taken
+    // may have left its own empty file behind.
+    if (s.numero() != kErroreFileEsistente && fs.exists(temp)) fs.remove_file(temp);
     return per_bersaglio(s, path);
   }
   try {

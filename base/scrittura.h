@@ -3,6 +3,10 @@
 // to a temporary file beside the target, which is flushed and then renamed
 // over the target. On any failure the temporary is removed and the target
 // keeps its previous content (or stays absent).
+//
+// The temporary is ".NAME.XXXXXX.tmp" with a random XXXXXX, created only if
+// nothing has that name: a link, FIFO or file planted there, or left by a
+// killed run, is passed over for another name and never written through.
 
 #include <cstdint>
 #include <cstring>
@@ -58,8 +62,10 @@ class Scrittore {
   Status status_;
 };
 
-// Name of the temporary file used while `path` is being replaced.
-std::string nome_temporaneo(const std::string& path);
+// Name of a temporary file beside `path` with the given random part.
+std::string nome_temporaneo(const std::string& path, std::string_view casuale);
+// The file a temporary stands for, or `path` itself when it is no temporary.
+std::string bersaglio_del_temporaneo(const std::string& path);
 
 // Replaces the file `path` with what `produci` writes. A target that exists and
 // is read-only stops this before anything is written.

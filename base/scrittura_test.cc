@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <map>
+#include <vector>
+
 #include "base/memfs.h"
 #include "testing/guasti.h"
-
-#include <vector>
 
 namespace binario {
 namespace {
@@ -113,6 +115,29 @@ TEST(SostituisciFile, TheTemporaryIsFlushedAndClosedBeforeItsRename) {
   EXPECT_EQ(sul_temporaneo, (std::vector<operazione_fs>{operazione_fs::crea, operazione_fs::svuota,
                                                         operazione_fs::chiudi, operazione_fs::rinomina}));
   EXPECT_EQ(disco.files().at("/d/f"), "abc");
+}
+
+// A temporary's name taken by something else (a planted link, a killed
+// run's leftover) is passed over for another; the leftover stays.
+TEST(SostituisciFile, TakenTemporaryNameIsPassedOver) {
+  MemFileSystem mem;
+  FaultyFileSystem fs(mem);
+  fs.guasta(operazione_fs::crea, 0, EEXIST);
+  ASSERT_TRUE(sostituisci_file(fs, "/d/f", [](Scrittore& w) { w.bytes("nuovo"); }).is_ok());
+  ASSERT_GE(fs.registro().size(), 2u);
+  const std::string primo = fs.registro()[0].percorso, secondo = fs.registro()[1].percorso;
+  EXPECT_NE(primo, secondo);
+  EXPECT_EQ(bersaglio_del_temporaneo(primo), "/d/f");
+  EXPECT_EQ(bersaglio_del_temporaneo(secondo), "/d/f");
+  EXPECT_EQ(mem.files(), (std::map<std::string, std::string>{{"/d/f", "nuovo"}}));
+}
+
+TEST(SostituisciFile, TemporaryNamesStandBesideTheirTarget) {
+  EXPECT_EQ(nome_temporaneo("/d/L_T.dat", "a1b2c3"), "/d/.L_T.dat.a1b2c3.tmp");
+  EXPECT_EQ(nome_temporaneo("C:\\d\\f", "a1b2c3"), "C:\\d\\.f.a1b2c3.tmp");
+  EXPECT_EQ(bersaglio_del_temporaneo("/d/.L_T.dat.a1b2c3.tmp"), "/d/L_T.dat");
+  EXPECT_EQ(bersaglio_del_temporaneo("/d/L_T.dat.tmp"), "/d/L_T.dat.tmp");  // not one of ours
+  EXPECT_EQ(bersaglio_del_temporaneo("/d/L_T.dat"), "/d/L_T.dat");
 }
 
 }  // namespace

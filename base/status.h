@@ -15,6 +15,11 @@ inline constexpr int kErroreFileNonTrovato = 53;  // "File not found"
 inline constexpr int kErroreDiscoPieno = 61;      // "Disk full"
 inline constexpr int kErroreAccesso = 75;         // "Path/File access error"
 inline constexpr int kErroreIO = 57;              // "Device I/O error"
+inline constexpr int kErroreNomeFile = 52;        // "Bad file name or number" (a name too long)
+inline constexpr int kErroreModoFile = 54;        // "Bad file mode": not a regular file, or too large
+inline constexpr int kErroreFileEsistente = 58;   // "File already exists"
+inline constexpr int kErroreCartellaIgnota = 76;  // "Path not found": the program's directory
+inline constexpr int kErrorePermesso = 70;        // "Permission denied": another run holds the directory
 
 class Status {
  public:

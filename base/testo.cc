@@ -1,6 +1,8 @@
 #include "base/testo.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <utility>
 
 #include "base/scrittura.h"
 
@@ -29,6 +31,55 @@ char byte_per(uint32_t cp) {
   for (int i = 0; i < 32; ++i)
     if (kAlti[i] != 0 && kAlti[i] == cp) return static_cast<char>(0x80 + i);
   return '?';
+}
+
+// One UTF-8 sequence at `i`: its code point and length, or nothing when the
+// bytes are not UTF-8 (a stray continuation, a cut or overlong sequence).
+std::optional<std::pair<uint32_t, size_t>> decodifica(std::string_view s, size_t i) {
+  auto c = static_cast<unsigned char>(s[i]);
+  uint32_t cp;
+  size_t n;
+  if (c < 0x80) return std::pair<uint32_t, size_t>{c, 1};
+  if ((c >> 5) == 0x6) {
+    cp = c & 0x1Fu;
+    n = 2;
+  } else if ((c >> 4) == 0xE) {
+    cp = c & 0x0Fu;
+    n = 3;
+  } else if ((c >> 3) == 0x1E) {
+    cp = c & 0x07u;
+    n = 4;
+  } else {
+    return std::nullopt;
+  }
+  if (i + n > s.size()) return std::nullopt;
+  for (size_t k = 1; k < n; ++k) {
+    auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return std::nullopt;
+    cp = (cp << 6) | (b & 0x3Fu);
+  }
+  static constexpr uint32_t kMinimo[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMinimo[n] || cp > 0x10FFFF) return std::nullopt;
+  return std::pair<uint32_t, size_t>{cp, n};
+}
+
+void aggiungi_utf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+std::string codice_unicode(uint32_t cp) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
+  return buf;
 }
 
 }  // namespace
@@ -64,6 +115,44 @@ std::string cp1252(std::string_view s) {
     for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
     out.push_back(byte_per(cp));
     i += n;
+  }
+  return out;
+}
+
+conversione_cp1252 converti_cp1252(std::string_view s) {
+  conversione_cp1252 c;
+  for (size_t i = 0; i < s.size();) {
+    const auto d = decodifica(s, i);
+    if (!d) {
+      c.rifiuto = "non è testo UTF-8 valido";
+      return c;
+    }
+    const auto [cp, n] = *d;
+    const char b = byte_per(cp);
+    // '?' stands for "no byte" unless it was the character itself; the C1
+    // controls have bytes of their own but are no part of a name.
+    if ((b == '?' && cp != '?') || (cp >= 0x80 && cp < 0xA0)) {
+      c.rifiuto = "contiene «" + std::string(s.substr(i, n)) + "» (" + codice_unicode(cp) +
+                  "), che Windows-1252 non rappresenta";
+      return c;
+    }
+    c.byte.push_back(b);
+    i += n;
+  }
+  return c;
+}
+
+std::string utf8_da_cp1252(std::string_view byte) {
+  std::string out;
+  out.reserve(byte.size());
+  for (char ch : byte) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b >= 0x80 && b < 0xA0) {
+      const uint16_t cp = kAlti[b - 0x80];
+      aggiungi_utf8(out, cp != 0 ? cp : 0xFFFD);
+    } else {
+      aggiungi_utf8(out, b);
+    }
   }
   return out;
 }

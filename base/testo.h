@@ -3,6 +3,7 @@
 // one byte per character in Windows-1252, each line ended by CR LF.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,18 @@ Status scrivi_file_testo(FileSystem& fs, const tabella_righe& righe, const std::
 // Converts UTF-8 text to Windows-1252, one byte per character. Characters
 // without a Windows-1252 byte become '?'.
 std::string cp1252(std::string_view utf8);
+
+// The same conversion for an identity, which must not change silently: the
+// Windows-1252 bytes, or why the text cannot become them (not UTF-8, or the
+// first character Windows-1252 cannot hold, named with its code point).
+struct conversione_cp1252 {
+  std::string byte;
+  std::optional<std::string> rifiuto;
+};
+conversione_cp1252 converti_cp1252(std::string_view utf8);
+
+// Windows-1252 bytes back to UTF-8, for file names: the name an identity
+// gives a file on disk is the one its author typed. ASCII stays as it is.
+std::string utf8_da_cp1252(std::string_view byte);
 
 }  // namespace binario

@@ -56,7 +56,7 @@ class fs_senza_disco final : public FileSystem {
     uint64_t& n_;
   };
 
-  // The temporary of a text ends in ".txt.tmp".
+  // A text's temporary (".NAME.txt.XXXXXX.tmp") holds ".txt" too.
   static bool testo(const std::string& path) { return path.find(".txt") != std::string::npos; }
 
   MemFileSystem testi_;

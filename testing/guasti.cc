@@ -120,6 +120,13 @@ Status FaultyFileSystem::read_file(const std::string& path, std::string* content
   return base_.read_file(path, contents);
 }
 
+Status FaultyFileSystem::read_file_limited(const std::string& path, size_t limite, std::string* contents) {
+  bool eseguita = false;
+  const int err = annota({operazione_fs::leggi, path, "", 0}, &eseguita);
+  if (err != 0) return status_da_errno(err, path);
+  return base_.read_file_limited(path, limite, contents);
+}
+
 Status FaultyFileSystem::new_writable_file(const std::string& path, std::unique_ptr<WritableFile>* file) {
   bool eseguita = false;
   const int err = annota({operazione_fs::crea, path, "", 0}, &eseguita);

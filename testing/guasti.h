@@ -54,9 +54,14 @@ class FaultyFileSystem final : public FileSystem {
   bool exists(const std::string& path) override { return base_.exists(path); }
   bool is_read_only(const std::string& path) override { return base_.is_read_only(path); }
   Status read_file(const std::string& path, std::string* contents) override;
+  Status read_file_limited(const std::string& path, size_t limite, std::string* contents) override;
   Status new_writable_file(const std::string& path, std::unique_ptr<WritableFile>* file) override;
   Status rename_file(const std::string& from, const std::string& to) override;
   Status remove_file(const std::string& path) override;
+  // Not a file operation of the run: it is passed on and never made to fail.
+  Status lock_directory(const std::string& cartella, int attesa_ms, std::unique_ptr<BloccoCartella>* blocco) override {
+    return base_.lock_directory(cartella, attesa_ms, blocco);
+  }
 
  private:
   friend class FaultyWritableFile;

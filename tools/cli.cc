@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <new>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -49,12 +51,22 @@ int uso(std::ostream& err, const std::string& messaggio) {
   return kUscitaUso;
 }
 
+// A --dir that names something other than a directory, said as it is.
+std::optional<std::string> non_una_cartella(const std::string& cartella) {
+  std::error_code ec;
+  const std::filesystem::file_status st = std::filesystem::status(cartella, ec);
+  if (std::filesystem::exists(st) && !std::filesystem::is_directory(st))
+    return cartella + " non è una cartella";
+  return std::nullopt;
+}
+
 int comando_export(const opzioni& o, std::ostream& out, std::ostream& err) {
   if (o.linea.empty() != o.treno.empty()) return uso(err, "--line e --train vanno dati insieme");
   if (!o.linea.empty()) {
     if (auto motivo = motivo_nome_rifiutato(o.linea)) return uso(err, "--line rifiutato: " + *motivo);
     if (auto motivo = motivo_nome_rifiutato(o.treno)) return uso(err, "--train rifiutato: " + *motivo);
   }
+  if (auto m = non_una_cartella(o.cartella)) return uso(err, *m);
   std::error_code ec;
   std::filesystem::create_directories(o.cartella, ec);
   if (ec) return uso(err, "impossibile creare la cartella " + o.cartella + ": " + ec.message());
@@ -96,6 +108,9 @@ std::string nomi_vicini(const opzioni& o) {
 int comando_compile(const opzioni& o, bool scrivi, std::ostream& out, std::ostream& err) {
   if (auto motivo = motivo_nome_rifiutato(o.linea)) return uso(err, "--line rifiutato: " + *motivo);
   if (auto motivo = motivo_nome_rifiutato(o.treno)) return uso(err, "--train rifiutato: " + *motivo);
+  if (auto motivo = motivo_coppia_rifiutata(o.linea, o.treno))
+    return uso(err, "--line e --train rifiutati: " + *motivo);
+  if (auto m = non_una_cartella(o.cartella)) return uso(err, *m);
   std::error_code ec;
   if (!std::filesystem::is_directory(o.cartella, ec)) return uso(err, "la cartella " + o.cartella + " non esiste");
 
@@ -154,10 +169,13 @@ int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
   // held whole, nor its dump.
   const std::filesystem::path percorso(std::u8string(o.file.begin(), o.file.end()));
   std::error_code ec;
+  // Checked before the streams open: opening a FIFO would wait for a writer
+  // for ever. The file layer names the refusal as every other command does.
+  if (!std::filesystem::is_regular_file(percorso, ec))
+    return uso(err, status_non_regolare(o.file).to_string());
   const auto byte = std::filesystem::file_size(percorso, ec);
   std::ifstream in(percorso, std::ios::binary), in_y(percorso, std::ios::binary);
-  if (ec || !std::filesystem::is_regular_file(percorso, ec) || !in || !in_y) {
-    // The file layer names the failure as every other command does.
+  if (ec || !in || !in_y) {
     std::string dati;
     Status s = file_system_posix().read_file(o.file, &dati);
     if (!s.is_ok()) return uso(err, s.to_string());
@@ -171,9 +189,7 @@ int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
   return kUscitaOk;
 }
 
-}  // namespace
-
-int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CLI::App app{"Compila e controlla gli scenari del simulatore: esporta il modello incorporato, compila i "
                "testi di descrizione di un autore con diagnostiche riga per riga, decodifica i file binari.",
                "binario"};
@@ -234,6 +250,18 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
   if (controlla_cmd->parsed()) return comando_compile(o, false, out, err);
   if (spiega_cmd->parsed()) return comando_explain(o, out, err);
   return comando_dump(o, out, err);
+}
+
+}  // namespace
+
+int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  try {
+    return esegui_comando(argc, argv, out, err);
+  } catch (const std::bad_alloc&) {
+    // Whatever ran out of memory, the tool ends with a word and a status a
+    // script can test, not with an abort.
+    return uso(err, "memoria esaurita: operazione interrotta");
+  }
 }
 
 }  // namespace binario

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 
 #include "app/form1.h"
 #include "base/nomi_file.h"
@@ -10,6 +11,7 @@
 #include "sources/chiavi.h"
 #include "tools/controllo.h"
 #include "tools/fs_sovrapposto.h"
+#include "tools/identita.h"
 #include "tools/messaggi.h"
 #include "tools/utf8.h"
 
@@ -184,7 +186,7 @@ diagnostica diagnostica_di(const errore_registrato& e, const contesto& c, const 
 Status leggi_sorgente(FileSystem& disco, sorgente& s) {
   if (!disco.exists(s.percorso)) return Status::ok();
   std::string testo;
-  Status st = disco.read_file(s.percorso, &testo);
+  Status st = disco.read_file_limited(s.percorso, kMassimoTestoDescrizione, &testo);
   if (st.is_ok()) s.testo = std::move(testo);
   return st;
 }
@@ -405,10 +407,28 @@ void controlla_il_resto(const sorgente& linea, const sorgente& servizio, esito_c
   for (diagnostica& d : errori) esito.errori.push_back(std::move(d));
 }
 
+// Why the identity cannot be compiled, checked again for callers other than
+// the command line: nothing may be read or written under a refused name.
+std::optional<std::string> identita_rifiutata(const richiesta_compilazione& r) {
+  if (auto m = motivo_nome_rifiutato(r.linea)) return "--line rifiutato: " + *m;
+  if (auto m = motivo_nome_rifiutato(r.treno)) return "--train rifiutato: " + *m;
+  if (auto m = motivo_coppia_rifiutata(r.linea, r.treno)) return "--line e --train rifiutati: " + *m;
+  return std::nullopt;
+}
+
 }  // namespace
 
 esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& r) {
   esito_compilazione esito;
+  if (auto motivo = identita_rifiutata(r)) {
+    esito.guasto = *motivo;
+    return esito;
+  }
+  std::unique_ptr<BloccoCartella> blocco;
+  if (Status st = disco.lock_directory(r.cartella, r.attesa_ms, &blocco); !st.is_ok()) {
+    esito.guasto = st.to_string();
+    return esito;
+  }
   const std::string base = r.cartella + kSeparatore;
   sorgente linea{base + nome_descrizione_linea(r.linea), std::nullopt, {}};
   sorgente servizio{base + nome_descrizione_servizio(r.linea, r.treno), std::nullopt, {}};
@@ -428,7 +448,9 @@ esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& r) {
   for (const sorgente* s : {&linea, &servizio})
     if (s->testo) fs.memoria().files()[s->percorso] = *s->testo;
 
-  Form1 form(fs, {r.linea, r.treno, r.cartella, kSeparatore});
+  // Records and codes take the identity in Windows-1252; Form1 turns file
+  // names back into the UTF-8 the author typed.
+  Form1 form(fs, {identita_cp1252(r.linea), identita_cp1252(r.treno), r.cartella, kSeparatore});
   Status st;
   try {
     st = form.memorizza_percorso(r.tracciato ? 1 : 0);

@@ -3,6 +3,7 @@
 // memorizza_percorso that genera runs, with every recorded error and warning
 // turned into a diagnostic an editor can follow to the line.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,12 +15,18 @@
 
 namespace binario {
 
+// The largest description text read: far beyond any real line, small enough
+// that reading it cannot exhaust the machine.
+inline constexpr size_t kMassimoTestoDescrizione = size_t{64} << 20;
+
 struct richiesta_compilazione {
   std::string cartella;
-  std::string linea;   // already checked by motivo_nome_rifiutato
+  std::string linea;   // as typed (UTF-8); refused again here if motivo_nome_rifiutato refuses it
   std::string treno;   // likewise
   bool tracciato = true;  // j = 1; false for --no-plan (j = 0)
   bool scrivi = true;     // false for `check`: the same compile, nothing written
+  // How long to wait for another run writing into the same directory.
+  int attesa_ms = kAttesaCartellaMs;
 };
 
 // Another place a diagnostic refers to: the earlier item of a conflict, say.
@@ -75,7 +82,9 @@ struct esito_compilazione {
 };
 
 // Reads the texts from `disco`, compiles a copy of them and writes the
-// binary files through `disco`; the texts themselves stay as they are.
+// binary files through `disco`; the texts themselves stay as they are. The
+// directory is held for the whole compile, so that two compiles (or a
+// compile and genera) never mix their files.
 esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& richiesta);
 
 // 0 no error, 1 errors recorded, 2 a failed file operation, 3 a failed final check.

@@ -254,10 +254,14 @@ TEST_F(BinarioCompila, AvvisiPerCioCheIlLettoreSalta) {
 // files before it are complete and listed.
 TEST_F(BinarioCompila, FileNonScrivibile) {
   prepara({});
-  fs::create_directory(dir / "Prova_7.sim.tmp");  // the header file's temporary cannot be created
+  fs::create_directory(dir / "Prova_7.sim");  // the header file cannot take its name
   const esito_processo e = compila();
   EXPECT_EQ(e.stato, 2);
-  EXPECT_EQ(e.err.rfind("binario: Errore 75: Path/File access error (", 0), 0u) << e.err;
+  EXPECT_EQ(e.err.rfind("binario: Errore 75: Path/File access error: a directory has this name (" +
+                            (dir / "Prova_7.sim").string() + ")\n",
+                        0),
+            0u)
+      << e.err;
   EXPECT_NE(e.err.find("\nbinario: compilazione interrotta da un errore di file; nessun errore, nessun avviso; "
                        "scritti: Prova_linea.dat\n"),
             std::string::npos)
@@ -265,7 +269,7 @@ TEST_F(BinarioCompila, FileNonScrivibile) {
   const nlohmann::json j = nlohmann::json::parse(compila({"--json"}).out);
   EXPECT_EQ(j["files"], std::vector<std::string>{"Prova_linea.dat"});
   EXPECT_NE(j["failure"], nullptr);
-  EXPECT_FALSE(fs::exists(dir / "Prova_7.sim"));
+  EXPECT_TRUE(fs::is_empty(dir / "Prova_7.sim"));
 }
 
 TEST_F(BinarioCompila, NomiRifiutatiPrimaDiLeggere) {

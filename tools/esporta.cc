@@ -1,5 +1,6 @@
 #include "tools/esporta.h"
 
+#include <memory>
 #include <utility>
 
 #include "app/form1.h"
@@ -47,6 +48,13 @@ esito_esportazione esporta(FileSystem& fs, const std::string& cartella, bool doc
 esito_esportazione esporta(FileSystem& fs, const richiesta_esportazione& r) {
   Form1 form(fs, identita(r));
   esito_esportazione esito;
+  // Held while writing, so that a compile of the same directory never reads
+  // a text being replaced.
+  std::unique_ptr<BloccoCartella> blocco;
+  if (Status s = fs.lock_directory(r.cartella, kAttesaCartellaMs, &blocco); !s.is_ok()) {
+    esito.guasto = s.to_string();
+    return esito;
+  }
   for (const auto& [passo, nome] : passi_di(form, r.documenti)) {
     Status s = (form.*passo)();
     if (!s.is_ok()) {

@@ -24,6 +24,12 @@ class FileSystemSovrapposto final : public FileSystem {
   Status read_file(const std::string& path, std::string* contents) override {
     return scegli(path).read_file(path, contents);
   }
+  Status read_file_limited(const std::string& path, size_t limite, std::string* contents) override {
+    return scegli(path).read_file_limited(path, limite, contents);
+  }
+  Status lock_directory(const std::string& cartella, int attesa_ms, std::unique_ptr<BloccoCartella>* blocco) override {
+    return disco_.lock_directory(cartella, attesa_ms, blocco);
+  }
   Status new_writable_file(const std::string& path, std::unique_ptr<WritableFile>* file) override {
     return scegli(path).new_writable_file(path, file);
   }

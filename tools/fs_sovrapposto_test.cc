@@ -30,7 +30,7 @@ TEST_F(BinarioSovrapposto, LaLetturaCancellaSoloLaCopia) {
 TEST_F(BinarioSovrapposto, IFileBinariVannoSulDisco) {
   ASSERT_TRUE(sostituisci_file(fs, "d/L_T.dat", [](Scrittore& w) { w.bytes("abc"); }).is_ok());
   EXPECT_EQ(disco.files().at("d/L_T.dat"), "abc");
-  EXPECT_FALSE(disco.exists(nome_temporaneo("d/L_T.dat")));
+  for (const auto& [path, _] : disco.files()) EXPECT_EQ(bersaglio_del_temporaneo(path), path) << "left behind";
   EXPECT_FALSE(fs.memoria().exists("d/L_T.dat"));
   EXPECT_EQ(fs.scritti(), std::vector<std::string>{"d/L_T.dat"});
 }

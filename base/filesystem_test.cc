@@ -1,0 +1,96 @@
+#include "base/filesystem.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace binario {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The failures a user must tell apart keep their number and say what happened.
+TEST(StatusDaErrno, SaysWhatHappened) {
+  const struct {
+    int err;
+    int numero;
+    const char* descrizione;
+  } casi[] = {
+      {EROFS, 75, "Path/File access error: read-only file system"},
+      {EISDIR, 75, "Path/File access error: a directory has this name"},
+      {EACCES, 75, "Path/File access error"},
+      {ENAMETOOLONG, 52, "Bad file name: name too long"},
+      {EEXIST, 58, "File already exists"},
+  };
+  for (const auto& c : casi) {
+    const Status s = status_da_errno(c.err, "/d/f");
+    EXPECT_EQ(s.numero(), c.numero) << c.err;
+    EXPECT_EQ(s.descrizione(), c.descrizione) << c.err;
+    EXPECT_EQ(s.file(), "/d/f");
+  }
+}
+
+class FileSystemSuDisco : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string modello = (fs::temp_directory_path() / "binario-fs-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(modello.data()), nullptr);
+    dir_ = modello;
+    std::ofstream(dir_ / "vittima") << "intatto";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+// Whatever already has the name is left as it is: a new file is only ever
+// a file nobody else made.
+TEST_F(FileSystemSuDisco, NewFileNeverOpensWhatIsThere) {
+  const struct {
+    const char* nome;
+    std::function<void(const fs::path&)> pianta;
+  } casi[] = {
+      {"file", [](const fs::path& p) { std::ofstream(p) << "suo"; }},
+      {"link", [this](const fs::path& p) { fs::create_symlink(dir_ / "vittima", p); }},
+      {"dangling link", [this](const fs::path& p) { fs::create_symlink(dir_ / "assente", p); }},
+      {"hard link", [this](const fs::path& p) { fs::create_hard_link(dir_ / "vittima", p); }},
+      {"FIFO", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }},
+      {"directory", [](const fs::path& p) { fs::create_directory(p); }},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    const fs::path p = dir_ / "nome";
+    c.pianta(p);
+    std::unique_ptr<WritableFile> f;
+    const Status s = file_system_posix().new_writable_file(p.string(), &f);
+    EXPECT_EQ(s.numero(), kErroreFileEsistente);
+    EXPECT_EQ(f, nullptr);
+    std::string v;
+    ASSERT_TRUE(file_system_posix().read_file((dir_ / "vittima").string(), &v).is_ok());
+    EXPECT_EQ(v, "intatto");
+    EXPECT_FALSE(fs::exists(dir_ / "assente"));
+    fs::remove_all(p);
+  }
+}
+
+// A directory held by one run makes the next wait, then give up; once free
+// it is taken at once.
+TEST_F(FileSystemSuDisco, OneRunHoldsTheDirectory) {
+  std::unique_ptr<BloccoCartella> primo, secondo;
+  ASSERT_TRUE(file_system_posix().lock_directory(dir_.string(), 0, &primo).is_ok());
+  const Status s = file_system_posix().lock_directory(dir_.string(), 50, &secondo);
+  EXPECT_EQ(s.numero(), kErrorePermesso);
+  EXPECT_EQ(s.file(), dir_.string());
+  EXPECT_EQ(secondo, nullptr);
+  primo.reset();
+  EXPECT_TRUE(file_system_posix().lock_directory(dir_.string(), 0, &secondo).is_ok());
+  // The lock leaves nothing in the directory.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+}  // namespace
+}  // namespace binario
