@@ -171,7 +171,8 @@ int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
   std::error_code ec;
   // Checked before the streams open: opening a FIFO would wait for a writer
   // for ever. The file layer names the refusal as every other command does.
-  if (!std::filesystem::is_regular_file(percorso, ec))
+  const std::filesystem::file_status stato = std::filesystem::status(percorso, ec);
+  if (std::filesystem::exists(stato) && !std::filesystem::is_regular_file(stato))
     return uso(err, status_non_regolare(o.file).to_string());
   const auto byte = std::filesystem::file_size(percorso, ec);
   std::ifstream in(percorso, std::ios::binary), in_y(percorso, std::ios::binary);
