@@ -56,7 +56,9 @@ TEST(FormLoad, WritesEveryFileInItsStepOrderAndEndsWithZero) {
   EXPECT_EQ(esegui_form_load(p, fs), 0);
   EXPECT_EQ(fs.arrivi, kUscite);
   EXPECT_EQ(nomi(fs), ordinati(kRimasti));
-  EXPECT_EQ(p.eventi, (std::vector<std::string>{"mostra", "ridisegna"}));
+  // Once before the work, then between each of the five steps and the next.
+  EXPECT_EQ(p.eventi, (std::vector<std::string>{"mostra", "ridisegna", "ridisegna", "ridisegna", "ridisegna",
+                                                "ridisegna", "ridisegna"}));
   EXPECT_TRUE(p.messaggi.empty());
 }
 
