@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -192,7 +193,8 @@ class Form1 : public identita_scenario,
 
   // ---- The run (app/) -----------------------------------------------------
   // Steps 4 to 9 of the run; the first failure stops it.
-  Status esegui_passi();
+  // `tra_i_passi` runs after each step that succeeds, before the next one.
+  Status esegui_passi(const std::function<void()>& tra_i_passi = {});
 
   // ---- Built-in content (sources/) ----------------------------------------
   Status dati_linea();

@@ -1,5 +1,5 @@
-// The waiting window and the message box on a Linux desktop. Without a
-// display (CI, a server, a plain terminal) the program stays headless.
+// The waiting window and the message box on a Linux desktop, built as a
+// shared module that genera opens only when a display is there.
 #ifndef _WIN32
 
 #include <FL/Enumerations.H>
@@ -9,25 +9,44 @@
 #include <FL/fl_ask.H>
 #include <FL/platform.H>
 
-#include <cstdlib>
-#include <cstdio>
+#include <chrono>
 #include <memory>
 #include <string>
 
-#include "base/platform.h"
+#include "app/finestra_modulo.h"
 
 namespace binario {
 namespace {
 
 constexpr int kLarghezzaClient = 280;
 constexpr int kAltezzaClient = 179;
+constexpr int kEtichettaX = 64, kEtichettaY = 64;
+// A display that never maps the window must not hold up the run.
+constexpr auto kAttesaMassima = std::chrono::seconds(5);
 
-class PiattaformaFltk final : public Piattaforma {
+// Knows whether it has been painted since the display mapped it: FLTK draws
+// a window only once its first expose has come in.
+class FinestraAttesa final : public Fl_Window {
  public:
-  void mostra_finestra() override {
-    finestra_ = std::make_unique<Fl_Window>(100, 100, kLarghezzaClient, kAltezzaClient, "genera");
+  using Fl_Window::Fl_Window;
+  bool disegnata() const { return disegnata_; }
+
+ protected:
+  void draw() override {
+    Fl_Window::draw();
+    disegnata_ = true;
+  }
+
+ private:
+  bool disegnata_ = false;
+};
+
+class FinestraFltk final : public FinestraModulo {
+ public:
+  void mostra() override {
+    finestra_ = std::make_unique<FinestraAttesa>(100, 100, kLarghezzaClient, kAltezzaClient, "genera");
     // A bold sans font stands in for "MS Sans Serif" 24 point bold.
-    auto* etichetta = new Fl_Box(64, 64, 177, 53, "Attendere");
+    auto* etichetta = new Fl_Box(kEtichettaX, kEtichettaY, 177, 53, "Attendere");
     etichetta->labelfont(FL_HELVETICA_BOLD);
     etichetta->labelsize(28);  // DejaVu Sans is wider than the original face: keep the word inside the label
     etichetta->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
@@ -36,13 +55,13 @@ class PiattaformaFltk final : public Piattaforma {
     finestra_->show();
   }
 
-  void ridisegna_finestra() override {
+  void ridisegna() override {
     if (!finestra_) return;
-    // Let the X server map the window, then paint it and hand the drawing
-    // over; no event loop runs once the work has begun.
-    for (int i = 0; i < 25 && !finestra_->visible(); ++i) Fl::wait(0.02);
-    for (int i = 0; i < 5; ++i) Fl::check();
-    finestra_->redraw();
+    if (!finestra_->disegnata()) aspetta_primo_disegno();
+    // No event loop runs while the work goes on: handle here whatever the
+    // display has asked since (an expose after being covered), and hand the
+    // drawing over before the next step.
+    Fl::check();
     Fl::flush();
     XSync(fl_display, False);
   }
@@ -53,36 +72,34 @@ class PiattaformaFltk final : public Piattaforma {
     return 1;
   }
 
-  [[noreturn]] void termina(int codice) override {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::_Exit(codice);
+  bool origine_etichetta(int& x, int& y) const override {
+    if (!finestra_ || !finestra_->shown()) return false;
+    x = finestra_->x_root() + kEtichettaX;
+    y = finestra_->y_root() + kEtichettaY;
+    return true;
   }
 
-  std::string cartella_programma() override { return cartella_eseguibile(); }
-  char separatore() const override { return '/'; }
-
  private:
-  std::unique_ptr<Fl_Window> finestra_;
+  // Drawing before the window is mapped paints nothing, and the expose
+  // that follows would never be handled once the work has begun.
+  void aspetta_primo_disegno() {
+    const auto fine = std::chrono::steady_clock::now() + kAttesaMassima;
+    while (!(finestra_->disegnata() && finestra_->damage() == 0) && std::chrono::steady_clock::now() < fine) {
+      Fl::wait(0.05);
+    }
+  }
+
+  std::unique_ptr<FinestraAttesa> finestra_;
 };
 
-bool display_disponibile() {
-  const char* d = std::getenv("DISPLAY");
-  if (d == nullptr || *d == '\0') return false;
-  Display* prova = XOpenDisplay(nullptr);
-  if (prova == nullptr) return false;
-  XCloseDisplay(prova);
-  return true;
-}
-
 }  // namespace
-
-std::unique_ptr<Piattaforma> nuova_piattaforma_con_finestra() {
-  if (!display_disponibile()) return nuova_piattaforma_senza_finestra();
-  fl_open_display();
-  return std::make_unique<PiattaformaFltk>();
-}
-
 }  // namespace binario
+
+extern "C" __attribute__((visibility("default"))) binario::FinestraModulo* binario_apri_finestra() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return nullptr;
+  fl_open_display(display);
+  return new binario::FinestraFltk();
+}
 
 #endif  // _WIN32

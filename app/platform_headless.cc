@@ -33,7 +33,10 @@ namespace {
 class PiattaformaSenzaFinestra final : public Piattaforma {
  public:
   void mostra_finestra() override {}
+  // The run asks for a repaint between its steps: say the word once.
   void ridisegna_finestra() override {
+    if (annunciata_) return;
+    annunciata_ = true;
     if (::isatty(STDERR_FILENO)) std::fputs("Attendere\n", stderr);
   }
   int messaggio(const std::string& testo) override {
@@ -47,6 +50,9 @@ class PiattaformaSenzaFinestra final : public Piattaforma {
   }
   std::string cartella_programma() override { return cartella_eseguibile(); }
   char separatore() const override { return '/'; }
+
+ private:
+  bool annunciata_ = false;
 };
 
 }  // namespace

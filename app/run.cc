@@ -9,13 +9,14 @@
 
 namespace binario {
 
-Status Form1::esegui_passi() {
+Status Form1::esegui_passi(const std::function<void()>& tra_i_passi) {
   using Passo = Status (Form1::*)();
   static constexpr Passo kPassi[] = {&Form1::dati_linea, &Form1::dati_treno, &Form1::dati_note,
                                      &Form1::dati_rallentamenti, &Form1::dati_scheda};
   for (Passo passo : kPassi) {
     Status s = (this->*passo)();
     if (!s.is_ok()) return s;
+    if (tra_i_passi) tra_i_passi();
   }
   return memorizza_percorso(1);
 }
@@ -36,7 +37,8 @@ void Form_Load(Piattaforma& piattaforma, FileSystem& fs) {
   // stops before writing anything.
   std::unique_ptr<BloccoCartella> blocco;
   Status s = fs.lock_directory(cartella, kAttesaCartellaMs, &blocco);
-  if (s.is_ok()) s = form.esegui_passi();
+  // The window gets its repaint before each long step, not only the first.
+  if (s.is_ok()) s = form.esegui_passi([&piattaforma] { piattaforma.ridisegna_finestra(); });
   if (s.is_fatale()) errore(piattaforma, form, std::to_string(s.numero()));
   if (!s.is_ok()) {
     piattaforma.messaggio(s.to_string());
