@@ -5,8 +5,8 @@
 namespace binario {
 
 Status Scrittore::svuota() {
-  if (status_.is_ok() && !buffer_.empty()) status_ = file_.append(buffer_);
-  buffer_.clear();
+  if (status_.is_ok() && usato_ != 0) status_ = file_.append(std::string_view(buffer_.get(), usato_));
+  usato_ = 0;
   return status_;
 }
 

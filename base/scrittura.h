@@ -23,7 +23,7 @@ namespace binario {
 // kept; later writes are ignored and `status()` reports it.
 class Scrittore {
  public:
-  explicit Scrittore(WritableFile& file) : file_(file) { buffer_.reserve(kCapacita); }
+  explicit Scrittore(WritableFile& file) : file_(file), buffer_(new char[kCapacita]) {}
 
   void byte(uint8_t v) { put(&v, 1); }
   void i16(int16_t v) { u16(static_cast<uint16_t>(v)); }
@@ -52,13 +52,23 @@ class Scrittore {
 
  private:
   static constexpr size_t kCapacita = 1 << 16;
+  // Fields come a few bytes at a time, a plan's by the million: a plain copy
+  // into a fixed buffer, not a growing string, keeps that cheap.
   void put(const void* p, size_t n) {
-    if (buffer_.size() + n > kCapacita) svuota();
-    buffer_.append(static_cast<const char*>(p), n);
+    if (usato_ + n > kCapacita) {
+      svuota();
+      if (n > kCapacita) {
+        if (status_.is_ok()) status_ = file_.append(std::string_view(static_cast<const char*>(p), n));
+        return;
+      }
+    }
+    std::memcpy(buffer_.get() + usato_, p, n);
+    usato_ += n;
   }
 
   WritableFile& file_;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;
+  size_t usato_ = 0;
   Status status_;
 };
 

@@ -34,6 +34,19 @@ TEST(Scrittore, LargeOutputCrossesTheBufferIntact) {
   EXPECT_EQ(static_cast<unsigned char>(b[4 * 77777]), 77777 & 0xFF);
 }
 
+// A field longer than the whole buffer, between short ones, lands whole and
+// in its place.
+TEST(Scrittore, FieldLongerThanTheBufferKeepsItsPlace) {
+  MemFileSystem fs;
+  const std::string lungo(200000, 'x');
+  ASSERT_TRUE(sostituisci_file(fs, "/d/f", [&](Scrittore& w) {
+                w.byte(1);
+                w.bytes(lungo);
+                w.byte(2);
+              }).is_ok());
+  EXPECT_EQ(fs.files().at("/d/f"), "\x01" + lungo + "\x02");
+}
+
 // A file system whose writes fail once `limite` bytes have been written: the
 // first part lands, then the disk is full.
 class DiscoPieno : public MemFileSystem {
