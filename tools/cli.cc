@@ -14,6 +14,7 @@
 #include "tools/dump.h"
 #include "tools/esporta.h"
 #include "tools/identita.h"
+#include "tools/vista_cli.h"
 
 #ifndef BINARIO_VERSIONE
 #define BINARIO_VERSIONE "sconosciuta"
@@ -116,6 +117,8 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
       ->check(CLI::IsMember({"header", "grid", "plan"}));
   dump_cmd->add_flag("--json", o.json, "Stampa un array JSON");
 
+  const comando_vista vista = registra_vista(app);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -123,6 +126,7 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
   }
   if (esporta_cmd->parsed()) return comando_export(o, out, err);
   if (compila_cmd->parsed()) return comando_compile(o, out, err);
+  if (vista.comando->parsed()) return vista.esegui(out, err);
   return comando_dump(o, out, err);
 }
 
