@@ -1,6 +1,9 @@
 #include "tools/vista.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -29,19 +32,58 @@ struct tabelle {
 };
 
 double arrotonda(double v, double passo) { return std::round(v / passo) * passo; }
+// Plan coordinates and altitudes go to the page in whole centimetres: a
+// decimal fraction in a double would print with seventeen digits.
+int64_t centimetri(double metri) { return std::llround(metri * 100); }
 
 // Point features sit at metre (cell - 1) * 50: the cell of metre p is R(p / 50 + 1).
 int32_t metro_di_cella(size_t c) { return (static_cast<int32_t>(c) - 1) * kMetriCella; }
 
-void leggi_tracciato(const tracciato_decodificato& t, tabelle& tab) {
-  // The plan is traced from metre 0 without gaps; the untraced tail stays empty.
-  for (size_t m = 0; m < t.x.size() && m < t.y.size(); ++m) {
-    if (t.x[m].tipo == tabella_tracciato::tipo_elemento::vuoto ||
-        t.y[m].tipo == tabella_tracciato::tipo_elemento::vuoto)
-      break;
-    tab.x.push_back(t.x[m].valore);
-    tab.y.push_back(t.y[m].valore);
+// The plan file read straight into the two columns: the page needs only the
+// numbers, and a million-metre plan decoded element by element into tagged
+// records costs more than all the rest of the page. The checks are those of
+// decodifica_tracciato: known tags only, no element cut short, as many
+// elements for y as for x.
+void leggi_tracciato(std::string_view dati, tabelle& tab) {
+  std::vector<double> valori;
+  std::vector<bool> pieni;
+  valori.reserve(dati.size() / 10 + 2);
+  pieni.reserve(dati.size() / 10 + 2);
+  size_t i = 0;
+  auto byte = [&](size_t k) { return static_cast<uint8_t>(dati[i + k]); };
+  while (i < dati.size()) {
+    if (dati.size() - i < 2) throw errore_decodifica(i, "elemento troncato");
+    const uint16_t tag = static_cast<uint16_t>(byte(0) | byte(1) << 8);
+    if (tag == 0) {
+      valori.push_back(0);
+      pieni.push_back(false);
+      i += 2;
+    } else if (tag == 2) {
+      if (dati.size() - i < 4) throw errore_decodifica(i, "elemento intero troncato");
+      valori.push_back(static_cast<int16_t>(static_cast<uint16_t>(byte(2) | byte(3) << 8)));
+      pieni.push_back(true);
+      i += 4;
+    } else if (tag == 5) {
+      if (dati.size() - i < 10) throw errore_decodifica(i, "elemento reale troncato");
+      uint64_t u = 0;
+      for (int k = 7; k >= 0; --k) u = u << 8 | byte(static_cast<size_t>(2 + k));
+      double v;
+      std::memcpy(&v, &u, sizeof v);
+      valori.push_back(v);
+      pieni.push_back(true);
+      i += 10;
+    } else {
+      throw errore_decodifica(i, "tipo di elemento sconosciuto " + std::to_string(tag));
+    }
   }
+  if (valori.empty()) throw errore_decodifica(0, "il file del tracciato è vuoto");
+  if (valori.size() % 2 != 0) throw errore_decodifica(i, "numero di elementi dispari: le colonne x e y devono avere gli stessi metri");
+  const size_t meta = valori.size() / 2;
+  // The plan is traced from metre 0 without gaps; the untraced tail stays empty.
+  size_t n = 0;
+  while (n < meta && pieni[n] && pieni[meta + n]) ++n;
+  tab.x.assign(valori.begin(), valori.begin() + static_cast<std::ptrdiff_t>(n));
+  tab.y.assign(valori.begin() + static_cast<std::ptrdiff_t>(meta), valori.begin() + static_cast<std::ptrdiff_t>(meta + n));
 }
 
 std::string leggi(FileSystem& disco, const std::string& percorso) {
@@ -73,7 +115,7 @@ tabelle leggi_tabelle(FileSystem& disco, const richiesta_compilazione& r) {
   decodifica(pg, [&] { tab.celle = decodifica_griglia(dg); });
   if (r.tracciato && disco.exists(pt)) {
     const std::string dt = leggi(disco, pt);
-    decodifica(pt, [&] { leggi_tracciato(decodifica_tracciato(dt), tab); });
+    decodifica(pt, [&] { leggi_tracciato(dt, tab); });
   }
   return tab;
 }
@@ -108,8 +150,8 @@ class costruttore {
   // Where a metre lies on the plan, when the plan reaches it.
   void posa(json& f, int32_t metro) const {
     if (metro < 0 || static_cast<size_t>(metro) >= t_.x.size()) return;
-    f["x"] = arrotonda(t_.x[static_cast<size_t>(metro)], 0.01);
-    f["y"] = arrotonda(t_.y[static_cast<size_t>(metro)], 0.01);
+    f["x_cm"] = centimetri(t_.x[static_cast<size_t>(metro)]);
+    f["y_cm"] = centimetri(t_.y[static_cast<size_t>(metro)]);
   }
 
   json progressive() const {
@@ -128,7 +170,7 @@ class costruttore {
     if (t_.x.size() < 2) return nullptr;
     json punti = json::array();
     for (int32_t m : semplifica(t_.x, t_.y, kTolleranzaTracciato))
-      punti.push_back({m, arrotonda(t_.x[static_cast<size_t>(m)], 0.01), arrotonda(t_.y[static_cast<size_t>(m)], 0.01)});
+      punti.push_back({m, centimetri(t_.x[static_cast<size_t>(m)]), centimetri(t_.y[static_cast<size_t>(m)])});
     return {{"tolleranza", kTolleranzaTracciato}, {"metri", static_cast<int32_t>(t_.x.size()) - 1}, {"punti", punti}};
   }
 
@@ -150,8 +192,8 @@ class costruttore {
     m["velocita"] = tratti(tratti_da_celle(velocita, kMetriCella), 1);
     m["aderenza"] = tratti(tratti_da_celle(aderenza, kMetriCella), 1);
     json q = json::array();
-    for (const punto_quota& p : quote_da_pendenze(pendenze)) q.push_back({p.metro, arrotonda(p.quota, 0.01)});
-    m["quota"] = q;
+    for (const punto_quota& p : quote_da_pendenze(pendenze)) q.push_back({p.metro, centimetri(p.quota)});
+    m["quota_cm"] = q;
   }
 
   // The header slots of the sign-board texts, named by the grid.

@@ -14,32 +14,58 @@ double distanza_dal_segmento(double px, double py, double ax, double ay, double 
   return std::hypot(px - (ax + t * dx), py - (ay + t * dy));
 }
 
-std::vector<int32_t> semplifica(const std::vector<double>& x, const std::vector<double>& y, double tolleranza) {
-  const size_t n = x.size() < y.size() ? x.size() : y.size();
-  if (n <= 2) {
-    std::vector<int32_t> tutti;
-    for (size_t i = 0; i < n; ++i) tutti.push_back(static_cast<int32_t>(i));
-    return tutti;
-  }
-  std::vector<bool> tenuto(n, false);
-  tenuto[0] = tenuto[n - 1] = true;
-  std::vector<std::pair<size_t, size_t>> da_fare{{0, n - 1}};
+
+namespace {
+
+// Squared distance, so that the inner loop needs no square root.
+double distanza2(double px, double py, double ax, double ay, double bx, double by) {
+  const double dx = bx - ax;
+  const double dy = by - ay;
+  const double l2 = dx * dx + dy * dy;
+  double t = l2 > 0 ? ((px - ax) * dx + (py - ay) * dy) / l2 : 0;
+  t = t < 0 ? 0 : (t > 1 ? 1 : t);
+  const double ex = px - (ax + t * dx);
+  const double ey = py - (ay + t * dy);
+  return ex * ex + ey * ey;
+}
+
+// Douglas-Peucker over [primo, ultimo], both already kept.
+void semplifica_pezzo(const std::vector<double>& x, const std::vector<double>& y, size_t primo, size_t ultimo,
+                      double tolleranza2, std::vector<bool>& tenuto) {
+  std::vector<std::pair<size_t, size_t>> da_fare{{primo, ultimo}};
   while (!da_fare.empty()) {
     const auto [a, b] = da_fare.back();
     da_fare.pop_back();
     double massima = -1;
     size_t peggiore = a;
     for (size_t i = a + 1; i < b; ++i) {
-      const double d = distanza_dal_segmento(x[i], y[i], x[a], y[a], x[b], y[b]);
+      const double d = distanza2(x[i], y[i], x[a], y[a], x[b], y[b]);
       if (d > massima) {
         massima = d;
         peggiore = i;
       }
     }
-    if (massima <= tolleranza) continue;
+    if (massima <= tolleranza2) continue;
     tenuto[peggiore] = true;
     da_fare.emplace_back(a, peggiore);
     da_fare.emplace_back(peggiore, b);
+  }
+}
+
+// A line winding over hundreds of kilometres would make the first segments
+// span all of it; pieces of this many metres, their ends kept, bound the work
+// of each split while every dropped point still keeps within the tolerance.
+constexpr size_t kMetriPezzo = 2000;
+
+}  // namespace
+
+std::vector<int32_t> semplifica(const std::vector<double>& x, const std::vector<double>& y, double tolleranza) {
+  const size_t n = x.size() < y.size() ? x.size() : y.size();
+  std::vector<bool> tenuto(n, false);
+  for (size_t a = 0; a < n; a += kMetriPezzo) {
+    const size_t b = a + kMetriPezzo < n ? a + kMetriPezzo : n - 1;
+    tenuto[a] = tenuto[b] = true;
+    if (b > a) semplifica_pezzo(x, y, a, b, tolleranza * tolleranza, tenuto);
   }
   std::vector<int32_t> metri;
   for (size_t i = 0; i < n; ++i)

@@ -101,13 +101,13 @@ function valore(tratti, metro) {
   return null;
 }
 function quota(metro) {
-  const q = elenco(M.quota);
+  const q = elenco(M.quota_cm);
   if (!q.length) return null;
   let a = 0, b = q.length - 1;
-  if (metro <= q[0][0]) return q[0][1];
-  if (metro >= q[b][0]) return q[b][1];
+  if (metro <= q[0][0]) return q[0][1] / 100;
+  if (metro >= q[b][0]) return q[b][1] / 100;
   while (b - a > 1) { const c = (a + b) >> 1; if (q[c][0] <= metro) a = c; else b = c; }
-  return q[a][1] + (q[b][1] - q[a][1]) * (metro - q[a][0]) / (q[b][0] - q[a][0]);
+  return (q[a][1] + (q[b][1] - q[a][1]) * (metro - q[a][0]) / (q[b][0] - q[a][0])) / 100;
 }
 // A metre's place on the drawn plan, between the kept points around it.
 function punto(metro) {
@@ -116,7 +116,7 @@ function punto(metro) {
   let a = 0, b = p.length - 1;
   while (b - a > 1) { const c = (a + b) >> 1; if (p[c][0] <= metro) a = c; else b = c; }
   const t = p[b][0] === p[a][0] ? 0 : (metro - p[a][0]) / (p[b][0] - p[a][0]);
-  return [p[a][1] + (p[b][1] - p[a][1]) * t, p[a][2] + (p[b][2] - p[a][2]) * t];
+  return [(p[a][1] + (p[b][1] - p[a][1]) * t) / 100, (p[a][2] + (p[b][2] - p[a][2]) * t) / 100];
 }
 function diagnosi() {
   const d = M.diagnostica;
@@ -141,6 +141,7 @@ function adatta() {
   if (p.length) {
     x0 = x1 = p[0][1]; y0 = y1 = p[0][2];
     for (const q of p) { x0 = Math.min(x0, q[1]); x1 = Math.max(x1, q[1]); y0 = Math.min(y0, q[2]); y1 = Math.max(y1, q[2]); }
+    x0 /= 100; x1 /= 100; y0 /= 100; y1 /= 100;
   }
   const [w, h] = dimensioni(mappa);
   vista.mappa = {cx: (x0 + x1) / 2, cy: (y0 + y1) / 2, mpp: Math.max((x1 - x0 + 1) / w, (y1 - y0 + 1) / h) * 1.1};
@@ -173,10 +174,10 @@ function tratto(a, b) {
   const pa = punto(a), pb = punto(b);
   if (!pa || !pb) return null;
   let d = 'M' + pa[0] + ',' + (-pa[1]);
-  for (const q of p) if (q[0] > a && q[0] < b) d += 'L' + q[1] + ',' + (-q[2]);
+  for (const q of p) if (q[0] > a && q[0] < b) d += 'L' + q[1] / 100 + ',' + (-q[2] / 100);
   return d + 'L' + pb[0] + ',' + (-pb[1]);
 }
-function posizione(f, metro) { return (f.x !== undefined) ? [f.x, f.y] : punto(metro); }
+function posizione(f, metro) { return (f.x_cm !== undefined) ? [f.x_cm / 100, f.y_cm / 100] : punto(metro); }
 function marca(g, tipo, metro, xy, forma, colore, r) {
   const e = svg('g', {'data-tipo': tipo, 'data-metro': metro}, g);
   if (forma === 'quadro') svg('circle', {cx: xy[0], cy: -xy[1], 'data-r': r, r: 1, fill: colore, stroke: '#fff', 'stroke-width': 0.5, 'vector-effect': 'non-scaling-stroke'}, e);
@@ -196,7 +197,7 @@ function disegnaMappa() {
     const t = svg('text', {x: 0, y: 0, 'data-x0': 0, 'data-y0': 0, 'data-dx': -100, 'data-dy': 0, 'data-fs': 16}, mappa);
     t.textContent = 'nessun tracciato: la linea è stata compilata senza il file del tracciato';
   } else {
-    svg('path', {d: 'M' + p.map(q => q[1] + ',' + (-q[2])).join('L'), fill: 'none', stroke: '#333', 'stroke-width': 2.5,
+    svg('path', {d: 'M' + p.map(q => q[1] / 100 + ',' + (-q[2] / 100)).join('L'), fill: 'none', stroke: '#333', 'stroke-width': 2.5,
                  'vector-effect': 'non-scaling-stroke', 'data-tipo': 'binario'}, mappa);
   }
   const g = svg('g', {}, mappa);
@@ -286,7 +287,7 @@ function disegnaProfilo() {
   }
   profilo.appendChild(g);
   // Altitude, scaled to what is visible.
-  const q = elenco(M.quota).filter((p, i, a) => dentro(p[0], (a[i + 1] || p)[0]) || (i > 0 && dentro(a[i - 1][0], p[0])));
+  const q = elenco(M.quota_cm).map(p => [p[0], p[1] / 100]).filter((p, i, a) => dentro(p[0], (a[i + 1] || p)[0]) || (i > 0 && dentro(a[i - 1][0], p[0])));
   if (q.length) {
     let lo = Infinity, hi = -Infinity;
     for (const p of q) { lo = Math.min(lo, p[1]); hi = Math.max(hi, p[1]); }

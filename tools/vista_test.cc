@@ -146,12 +146,12 @@ TEST_F(ModelloIncorporato, OgniElementoAlSuoMetro) {
 TEST_F(ModelloIncorporato, ElementiSulTracciatoInScala) {
   const json m = modello_da_testi(fs, r);
   // The plan starts at the origin heading north; the first 500 m are straight.
-  EXPECT_EQ(m["stazioni"][0]["x"], 0.0);
-  EXPECT_EQ(m["stazioni"][0]["y"], 0.0);
-  EXPECT_EQ(m["montagne"][0]["x"], 0.0);
-  EXPECT_EQ(m["montagne"][0]["y"], 350.0);
+  EXPECT_EQ(m["stazioni"][0]["x_cm"], 0);
+  EXPECT_EQ(m["stazioni"][0]["y_cm"], 0);
+  EXPECT_EQ(m["montagne"][0]["x_cm"], 0);
+  EXPECT_EQ(m["montagne"][0]["y_cm"], 35000);
   const json& punti = m["tracciato"]["punti"];
-  EXPECT_EQ(punti.front(), json::parse("[0,0.0,0.0]"));
+  EXPECT_EQ(punti.front(), json::parse("[0,0,0]"));
   EXPECT_EQ(punti.back()[0], 35998);
   EXPECT_LT(punti.size(), 2000u);
 }
@@ -194,6 +194,14 @@ TEST_F(ModelloIncorporato, BinariMancantiOGuastiNominatiConIlFile) {
     ADD_FAILURE() << "a truncated grid was read";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("d/Valmera-Lusa_019.dat: byte 15"), std::string::npos) << e.what();
+  }
+  compila(fs, r);
+  fs.files()["d/Valmera-Lusa_linea.dat"].resize(30);
+  try {
+    modello_da_binari(fs, r);
+    ADD_FAILURE() << "a truncated plan was read";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("d/Valmera-Lusa_linea.dat: byte 28"), std::string::npos) << e.what();
   }
   // Without the plan file the page has no map, and still the rest.
   fs.files().erase("d/Valmera-Lusa_linea.dat");
