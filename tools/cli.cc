@@ -22,6 +22,7 @@
 #include "tools/spiega.h"
 #include "base/nomi_file.h"
 #include "sources/chiavi.h"
+#include "tools/vista_cli.h"
 
 #ifndef BINARIO_VERSIONE
 #define BINARIO_VERSIONE "sconosciuta"
@@ -239,6 +240,8 @@ int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::os
       ->check(CLI::IsMember({"header", "grid", "plan"}));
   dump_cmd->add_flag("--json", o.json, "Stampa un array JSON");
 
+  const comando_vista vista = registra_vista(app);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -250,6 +253,7 @@ int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::os
   if (compila_cmd->parsed()) return comando_compile(o, true, out, err);
   if (controlla_cmd->parsed()) return comando_compile(o, false, out, err);
   if (spiega_cmd->parsed()) return comando_explain(o, out, err);
+  if (vista.comando->parsed()) return vista.esegui(out, err);
   return comando_dump(o, out, err);
 }
 

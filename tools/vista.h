@@ -23,7 +23,8 @@ nlohmann::ordered_json modello_da_testi(FileSystem& disco, const richiesta_compi
 
 // The model from the three binary files alone (header, grid, plan). Throws
 // std::runtime_error with a message naming the file when one is missing or
-// malformed.
+// malformed; a missing plan file alone (a line compiled with --no-plan, or
+// `richiesta.tracciato` false) gives a model without a map instead.
 nlohmann::ordered_json modello_da_binari(FileSystem& disco, const richiesta_compilazione& richiesta);
 
 // The whole page. With `dal_vivo` the page listens on /eventi for
