@@ -14,6 +14,7 @@
 #include "tools/dump.h"
 #include "tools/esporta.h"
 #include "tools/identita.h"
+#include "tools/serve_cli.h"
 
 #ifndef BINARIO_VERSIONE
 #define BINARIO_VERSIONE "sconosciuta"
@@ -116,11 +117,14 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
       ->check(CLI::IsMember({"header", "grid", "plan"}));
   dump_cmd->add_flag("--json", o.json, "Stampa un array JSON");
 
+  const auto dal_vivo = registra_dal_vivo(app, *compila_cmd, out, err);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e, out, err) == 0 ? kUscitaOk : kUscitaUso;
   }
+  if (auto stato = dal_vivo()) return *stato;
   if (esporta_cmd->parsed()) return comando_export(o, out, err);
   if (compila_cmd->parsed()) return comando_compile(o, out, err);
   return comando_dump(o, out, err);
