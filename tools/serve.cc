@@ -34,7 +34,7 @@ constexpr size_t kPagineMassime = 32;
 constexpr size_t kFili = kPagineMassime + 16;
 // A comment line now and then, so that a page closed without a word is
 // noticed at the next write.
-constexpr std::chrono::seconds kBattito{5};
+constexpr std::chrono::seconds kBattito{2};
 // How long /vista.json waits for the model of the newest compile.
 constexpr std::chrono::seconds kAttesaModello{10};
 
@@ -142,7 +142,7 @@ void servizio::stato::rotte() {
     std::shared_ptr<pagina_aperta> p = apri_pagina(gia_vista);
     if (!p) {
       res.status = 503;
-      res.set_content("troppe pagine aperte\n", "text/plain");
+      res.set_content("binario serve sta finendo\n", "text/plain");
       return;
     }
     res.set_chunked_content_provider(
@@ -165,7 +165,20 @@ void servizio::stato::rotte() {
 
 std::shared_ptr<pagina_aperta> servizio::stato::apri_pagina(uint64_t gia_vista) {
   std::lock_guard l(m);
-  if (fermato || pagine.size() >= kPagineMassime) return nullptr;
+  if (fermato) return nullptr;
+  // A closed page is noticed only at the next write to it, so a burst of
+  // reloads can fill the list with pages already gone: the oldest makes
+  // room. Were it still open, its browser reconnects on its own and is
+  // brought up to date.
+  if (pagine.size() >= kPagineMassime) {
+    const std::shared_ptr<pagina_aperta> vecchia = pagine.front();
+    pagine.erase(pagine.begin());
+    {
+      std::lock_guard lp(vecchia->m);
+      vecchia->chiusa = true;
+    }
+    vecchia->cv.notify_all();
+  }
   auto p = std::make_shared<pagina_aperta>();
   // A page that opens late, or comes back after losing the stream, starts
   // from the newest result rather than waiting for the next save.
