@@ -29,7 +29,7 @@ namespace {
 
 // Editors write a text in several steps (truncate, write, close, rename):
 // one compile for the lot, once they have gone quiet this long.
-constexpr std::chrono::milliseconds kQuiete{15};
+constexpr std::chrono::milliseconds kQuiete{5};
 // ... but a file written without pause still gets compiled this often.
 constexpr std::chrono::milliseconds kAttesaMassima{250};
 constexpr std::chrono::milliseconds kPeriodoPolling{200};
