@@ -35,8 +35,9 @@ class arresto_su_segnale {
   arresto_su_segnale(const arresto_su_segnale&) = delete;
   arresto_su_segnale& operator=(const arresto_su_segnale&) = delete;
 
+  struct stato;  // the platform's, in osserva.cc
+
  private:
-  struct stato;
   std::unique_ptr<stato> s_;
 };
 
