@@ -23,6 +23,7 @@
 #include "base/nomi_file.h"
 #include "sources/chiavi.h"
 #include "tools/vista_cli.h"
+#include "tools/serve_cli.h"
 
 #ifndef BINARIO_VERSIONE
 #define BINARIO_VERSIONE "sconosciuta"
@@ -241,6 +242,7 @@ int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::os
   dump_cmd->add_flag("--json", o.json, "Stampa un array JSON");
 
   const comando_vista vista = registra_vista(app);
+  const auto dal_vivo = registra_dal_vivo(app, *compila_cmd, out, err);
 
   try {
     app.parse(argc, argv);
@@ -249,6 +251,7 @@ int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::os
     if (stato != kUscitaOk) err << opzione_vicina(app, std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
     return stato;
   }
+  if (auto stato = dal_vivo()) return *stato;
   if (esporta_cmd->parsed()) return comando_export(o, out, err);
   if (compila_cmd->parsed()) return comando_compile(o, true, out, err);
   if (controlla_cmd->parsed()) return comando_compile(o, false, out, err);

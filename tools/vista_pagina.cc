@@ -36,6 +36,7 @@ main{padding:8px 16px}
 #diagnostica li{cursor:pointer}
 #diagnostica li.errore{color:#a00}
 #diagnostica li.avviso{color:#850}
+#diagnostica li.guasto{color:#a00;font-weight:bold}
 #diagnostica pre{margin:2px 0 6px;background:#f3f3f3;padding:4px;color:#222;white-space:pre-wrap}
 table{border-collapse:collapse;margin:4px 0 16px;font-size:13px}
 th,td{border:1px solid #ddd;padding:2px 6px;text-align:left}
@@ -123,13 +124,13 @@ function diagnosi() {
   if (!d) return [];
   const out = [];
   for (const e of elenco(d.errors))
-    out.push({tipo: 'errore', metro: e.position, file: e.file, riga: e.line, sorgente: e.source,
+    out.push({tipo: 'errore', codice: e.code, metro: e.position, file: e.file, riga: e.line, sorgente: e.source,
               testo: 'errore ' + e.code + (e.position !== null ? ' al metro ' + e.position : '') + ': ' + e.message +
                      (e.final ? ' [resta in codice_errore]' : '')});
   for (const a of elenco(d.warnings))
-    out.push({tipo: 'avviso', metro: null, file: a.file, riga: a.line, sorgente: a.source, testo: 'avviso: ' + a.message});
-  if (d.fatal) out.push({tipo: 'errore', metro: null, file: null, riga: null, sorgente: null, testo: 'errore ' + d.fatal + ': ' + d.message});
-  if (d.failure) out.push({tipo: 'errore', metro: null, file: null, riga: null, sorgente: null, testo: d.failure});
+    out.push({tipo: 'avviso', codice: null, metro: null, file: a.file, riga: a.line, sorgente: a.source, testo: 'avviso: ' + a.message});
+  if (d.fatal) out.push({tipo: 'errore', codice: d.fatal, metro: null, file: null, riga: null, sorgente: null, testo: 'errore ' + d.fatal + ': ' + d.message});
+  if (d.failure) out.push({tipo: 'guasto', codice: null, metro: null, file: null, riga: null, sorgente: null, testo: d.failure});
   return out;
 }
 
@@ -433,13 +434,15 @@ function disegnaDiagnostica() {
   s.textContent = '';
   const d = diagnosi();
   if (!M.diagnostica) { html('p', 'Pagina costruita dai soli file binari: nessuna diagnostica.', s); return; }
-  const err = d.filter(x => x.tipo === 'errore').length;
-  html('h2', 'Diagnostica: ' + err + (err === 1 ? ' errore, ' : ' errori, ') + (d.length - err) + (d.length - err === 1 ? ' avviso' : ' avvisi'), s);
+  const err = d.filter(x => x.tipo !== 'avviso').length, avv = d.length - err;
+  html('h2', 'Diagnostica: ' + err + (err === 1 ? ' errore, ' : ' errori, ') + avv + (avv === 1 ? ' avviso' : ' avvisi'), s);
   const ul = html('ul', null, s);
+  if (!d.length) html('li', 'nessun errore, nessun avviso', ul).dataset.tipo = 'ok';
   for (const x of d) {
     const li = html('li', null, ul);
     li.className = x.tipo;
     li.dataset.tipo = x.tipo;
+    if (x.codice !== null) li.dataset.codice = x.codice;
     if (x.metro !== null) li.dataset.metro = x.metro;
     li.textContent = (x.file ? x.file + (x.riga ? ':' + x.riga : '') + ': ' : '') + x.testo;
     let pre = null;
