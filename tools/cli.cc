@@ -1,6 +1,7 @@
 #include "tools/cli.h"
 
 #include <filesystem>
+#include <iostream>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "tools/dump.h"
 #include "tools/esporta.h"
 #include "tools/identita.h"
+#include "tools/lsp.h"
 
 #ifndef BINARIO_VERSIONE
 #define BINARIO_VERSIONE "sconosciuta"
@@ -116,6 +118,8 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
       ->check(CLI::IsMember({"header", "grid", "plan"}));
   dump_cmd->add_flag("--json", o.json, "Stampa un array JSON");
 
+  CLI::App* lsp_cmd = aggiungi_comando_lsp(app);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -123,6 +127,7 @@ int esegui_binario(int argc, const char* const* argv, std::ostream& out, std::os
   }
   if (esporta_cmd->parsed()) return comando_export(o, out, err);
   if (compila_cmd->parsed()) return comando_compile(o, out, err);
+  if (lsp_cmd->parsed()) return esegui_lsp(std::cin, out);
   return comando_dump(o, out, err);
 }
 
