@@ -437,6 +437,13 @@ std::string a_cp1252(const std::string& utf8) {
   return out;
 }
 
+server_lsp::server_lsp(std::function<void(const json&)> invia) : invia_(std::move(invia)) {
+  compila_ = [](const std::string& cartella, const std::string& linea, const std::string& treno,
+                const std::optional<std::string>& testo_linea, const std::optional<std::string>& testo_servizio) {
+    return compila_in_memoria(cartella, linea, treno, testo_linea, testo_servizio);
+  };
+}
+
 bool server_lsp::gestisci(const std::string& corpo) {
   const json m = json::parse(corpo, nullptr, false);
   if (m.is_discarded()) {
@@ -573,7 +580,7 @@ void server_lsp::ricompila(const std::string& uri) {
       x.righe = righe_di(da_cp1252(*x.byte));
     }
   }
-  const esito_compilazione esito = compila_in_memoria(c->cartella, c->linea, c->treno, t[0].byte, t[1].byte);
+  const esito_compilazione esito = compila_(c->cartella, c->linea, c->treno, t[0].byte, t[1].byte);
   testo& attivo = t[0].percorso == *percorso ? t[0] : t[1];
 
   // A diagnostic about a text that is missing lands at the top of the one at hand.

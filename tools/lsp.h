@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tools/compila.h"
+
 namespace CLI {
 class App;
 }
@@ -31,9 +33,15 @@ int indice_da_colonna(const std::string& riga_utf8, int colonna, bool utf8);
 // UTF-8 to Windows-1252; a character it cannot hold becomes '?'.
 std::string a_cp1252(const std::string& utf8);
 
+// Compiles a pair: folder, line, train, then the two texts (nothing for a missing one).
+using compilatore = std::function<esito_compilazione(const std::string&, const std::string&, const std::string&,
+                                                     const std::optional<std::string>&, const std::optional<std::string>&)>;
+
 class server_lsp {
  public:
-  explicit server_lsp(std::function<void(const nlohmann::json&)> invia) : invia_(std::move(invia)) {}
+  explicit server_lsp(std::function<void(const nlohmann::json&)> invia);
+  // Tests put diagnostic details in front of the editor through this.
+  void usa_compilatore(compilatore c) { compila_ = std::move(c); }
 
   // Handles one message body; false once `exit` has come.
   bool gestisci(const std::string& corpo);
@@ -64,13 +72,12 @@ class server_lsp {
   std::optional<std::string> testo_utf8(const std::string& uri) const;
 
   std::function<void(const nlohmann::json&)> invia_;
+  compilatore compila_;
   bool inizializzato_ = false;
   bool spento_ = false;
   bool utf8_ = false;
   std::map<std::string, documento> documenti_;
   std::map<std::string, std::vector<correzione>> correzioni_;
-
-  friend struct accesso_prova;
 };
 
 // Serves `in` to `out` until `exit` or the end of the input; the exit status.
