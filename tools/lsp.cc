@@ -420,7 +420,9 @@ std::string a_cp1252(const std::string& utf8) {
     uint32_t cp = n == 1 ? c : c & (0x7F >> n);
     for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
     char byte = '?';
-    if (cp < 0x80 || (cp >= 0xA0 && cp < 0x100)) {
+    // U+0080..U+009F come from an editor that read the file as Latin-1: the
+    // byte it read is the byte to give back.
+    if (cp < 0x100) {
       byte = static_cast<char>(cp);
     } else {
       const std::string carattere = utf8.substr(i, n);
