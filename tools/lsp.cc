@@ -27,6 +27,7 @@ constexpr int kErroreParse = -32700;
 constexpr int kRichiestaNonValida = -32600;
 constexpr int kMetodoSconosciuto = -32601;
 constexpr int kParametriNonValidi = -32602;
+constexpr int kErroreInterno = -32603;
 constexpr int kNonInizializzato = -32002;
 
 constexpr std::string_view kSuffissoLinea = "_linea.txt";
@@ -385,9 +386,15 @@ std::optional<std::string> leggi_messaggio(std::istream& in) {
   }
   if (!qualcosa) return std::nullopt;
   if (!lunghezza) return std::string();
-  std::string corpo(*lunghezza, '\0');
-  in.read(corpo.data(), static_cast<std::streamsize>(*lunghezza));
-  corpo.resize(static_cast<size_t>(in.gcount()));
+  // In pieces: a length that promises more than the input holds must not
+  // reserve that memory up front.
+  std::string corpo;
+  char pezzo[65536];
+  for (size_t resta = *lunghezza; resta > 0 && in;) {
+    in.read(pezzo, static_cast<std::streamsize>(std::min(resta, sizeof pezzo)));
+    corpo.append(pezzo, static_cast<size_t>(in.gcount()));
+    resta -= static_cast<size_t>(in.gcount());
+  }
   return corpo;
 }
 
@@ -462,7 +469,12 @@ bool server_lsp::gestisci(const std::string& corpo) {
   const json parametri = m.value("params", json::object());
   if (!ha_id) {
     if (metodo == "exit") return false;
-    if (inizializzato_) notifica(metodo, parametri);
+    try {
+      if (inizializzato_) notifica(metodo, parametri);
+    } catch (const std::exception& e) {
+      // A notification has no answer: the client hears of it in its log.
+      invia_({{"jsonrpc", "2.0"}, {"method", "window/logMessage"}, {"params", {{"type", 1}, {"message", std::string("binario: ") + e.what()}}}});
+    }
     return true;
   }
   const json id = m["id"];
@@ -480,6 +492,8 @@ bool server_lsp::gestisci(const std::string& corpo) {
     else invia_({{"jsonrpc", "2.0"}, {"id", id}, {"result", *risultato}});
   } catch (const json::exception& e) {
     errore(id, kParametriNonValidi, std::string("parametri non validi: ") + e.what());
+  } catch (const std::exception& e) {
+    errore(id, kErroreInterno, std::string("errore interno: ") + e.what());
   }
   return true;
 }

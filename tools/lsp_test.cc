@@ -258,6 +258,10 @@ TEST_F(ServerLsp, MessaggiSbagliatiHannoLaRispostaDelProtocolloEIlServerProsegue
     ASSERT_EQ(ricevuti_.size(), 1u) << c.corpo;
     EXPECT_EQ(ricevuti_[0]["error"]["code"], c.codice) << c.corpo;
   }
+  ricevuti_.clear();
+  EXPECT_TRUE(server_.gestisci(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":"file:///x/A_linea.txt","text":5}}})"));
+  ASSERT_EQ(ricevuti_.size(), 1u);
+  EXPECT_EQ(ricevuti_[0]["method"], "window/logMessage");
   EXPECT_TRUE(richiedi("shutdown", nullptr)["result"].is_null());
   EXPECT_EQ(richiedi("textDocument/hover", in_posizione(uri_servizio_, 0, 0))["error"]["code"], -32600);
   EXPECT_FALSE(server_.gestisci(R"({"jsonrpc":"2.0","method":"exit"})"));
@@ -266,16 +270,18 @@ TEST_F(ServerLsp, MessaggiSbagliatiHannoLaRispostaDelProtocolloEIlServerProsegue
 
 TEST(ServerLspFlusso, PrimaDiInitializeLeRichiesteSonoRifiutate) {
   std::istringstream in(inquadra(R"({"jsonrpc":"2.0","id":1,"method":"shutdown"})") + "Content-Type: x\r\n\r\n" +
-                        inquadra(R"({"jsonrpc":"2.0","id":2,"method":"initialize","params":{"capabilities":{"general":{"positionEncodings":["utf-8","utf-16"]}}}})"));
+                        inquadra(R"({"jsonrpc":"2.0","id":2,"method":"initialize","params":{"capabilities":{"general":{"positionEncodings":["utf-8","utf-16"]}}}})") +
+                        "Content-Length: 900000000\r\n\r\n{\"jsonrpc\"");  // cut short
   std::ostringstream out;
   EXPECT_EQ(esegui_lsp(in, out), 1);  // the input ended without shutdown
   std::istringstream risposte(out.str());
   std::vector<json> r;
   while (auto corpo = leggi_messaggio(risposte)) r.push_back(json::parse(*corpo));
-  ASSERT_EQ(r.size(), 3u) << out.str();
+  ASSERT_EQ(r.size(), 4u) << out.str();
   EXPECT_EQ(r[0]["error"]["code"], -32002);
   EXPECT_EQ(r[1]["error"]["code"], -32700);  // a header without Content-Length
   EXPECT_EQ(r[2]["result"]["capabilities"]["positionEncoding"], "utf-8");
+  EXPECT_EQ(r[3]["error"]["code"], -32700);
 }
 
 TEST(ColonneLsp, CaratteriWindows1252ContatiComeChiedeIlProtocollo) {
