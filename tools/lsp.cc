@@ -627,6 +627,9 @@ void server_lsp::ricompila(const std::string& uri) {
     const int a = d.fine_colonna.value_or(0) - 1;
     json intervallo = d.colonna ? intervallo_su(x.righe, riga, da, a, utf8_)
                                 : intervallo_campo.value_or(intervallo_su(x.righe, riga, kNessuno, kNessuno, utf8_));
+    // Found past the point where the reading stopped: the compile itself
+    // never got there, so it is a hint of what comes next, not a result.
+    if (d.dopo_arresto) gravita = 3;
     json diag = {{"range", intervallo}, {"severity", gravita}, {"code", codice}, {"source", "binario"}, {"message", messaggio}};
     json rel = correlati(d);
     if (!rel.empty()) diag["relatedInformation"] = rel;

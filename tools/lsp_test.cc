@@ -160,6 +160,12 @@ TEST_F(ServerLsp, ColonneNoteCorrelateESuggerimentiDelCompilatore) {
       d.correlati.push_back({(dir_ / "Prova_7-.txt").string(), 14, 9, "il segnale già in questa cella"});
       d.suggerimento = "1500";
     }
+    if (!e.errori.empty()) {
+      diagnostica dopo = e.errori.front();
+      dopo.dopo_arresto = true;
+      dopo.riga = 16;
+      e.errori.push_back(dopo);
+    }
     return e;
   });
   inizializza();
@@ -169,6 +175,7 @@ TEST_F(ServerLsp, ColonneNoteCorrelateESuggerimentiDelCompilatore) {
   const json d = diagnostiche(uri_servizio_).at(0);
   EXPECT_EQ(d["code"], "segnale-occupato");
   EXPECT_EQ(d["range"], json::parse(R"({"start":{"line":14,"character":8},"end":{"line":14,"character":16}})"));
+  EXPECT_EQ(diagnostiche(uri_servizio_).at(1)["severity"], 3);  // found after the reading stopped
   const json nota = d["relatedInformation"].at(0);
   EXPECT_EQ(nota["location"]["uri"], uri_servizio_);
   EXPECT_EQ(nota["location"]["range"]["start"], json::parse(R"({"line":13,"character":8})"));
