@@ -230,4 +230,16 @@ std::optional<std::string> piu_vicino(std::string_view parola, std::span<const s
   return meglio;
 }
 
+std::string intervallo_di(const campo_chiave& c) {
+  if (c.tipo.find("testo") != std::string_view::npos) return "";
+  return "da " + std::to_string(c.minimo) + " a " + std::to_string(c.massimo);
+}
+
+std::optional<std::string> chiave_vicina(std::string_view campo, testo_descrizione t) {
+  std::vector<std::string> nomi;
+  for (const voce_chiave& k : tabella_chiavi())
+    if (k.testo == t) nomi.emplace_back(k.chiave);
+  return piu_vicino(campo, nomi);
+}
+
 }  // namespace binario

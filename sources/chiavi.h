@@ -42,6 +42,9 @@ const voce_chiave* chiave_di_campo(std::string_view campo, testo_descrizione t);
 // The entry spelt exactly as `nome` (case and blanks aside), in either text.
 const voce_chiave* chiave_per_nome(std::string_view nome);
 
+// The values a field takes, in words ("da 0 a 255"); empty for a text.
+std::string intervallo_di(const campo_chiave& c);
+
 // The field `indice` (1 the first value) of `v`, when it has one.
 const campo_chiave* campo_di(const voce_chiave& v, int indice);
 
@@ -50,5 +53,9 @@ size_t distanza(std::string_view a, std::string_view b);
 
 // The candidate closest to `parola`, when one is close enough to be a slip.
 std::optional<std::string> piu_vicino(std::string_view parola, std::span<const std::string> candidati);
+
+// The key of text `t` closest to a field that matched none, when the field
+// is near enough to it to be a slip.
+std::optional<std::string> chiave_vicina(std::string_view campo, testo_descrizione t);
 
 }  // namespace binario

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <new>
 #include <optional>
+#include <iostream>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -24,6 +25,7 @@
 #include "sources/chiavi.h"
 #include "tools/vista_cli.h"
 #include "tools/serve_cli.h"
+#include "tools/lsp.h"
 
 #ifndef BINARIO_VERSIONE
 #define BINARIO_VERSIONE "sconosciuta"
@@ -243,6 +245,7 @@ int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::os
 
   const comando_vista vista = registra_vista(app);
   const auto dal_vivo = registra_dal_vivo(app, *compila_cmd, out, err);
+  CLI::App* lsp_cmd = aggiungi_comando_lsp(app);
 
   try {
     app.parse(argc, argv);
@@ -257,6 +260,7 @@ int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::os
   if (controlla_cmd->parsed()) return comando_compile(o, false, out, err);
   if (spiega_cmd->parsed()) return comando_explain(o, out, err);
   if (vista.comando->parsed()) return vista.esegui(out, err);
+  if (lsp_cmd->parsed()) return esegui_lsp(std::cin, out);
   return comando_dump(o, out, err);
 }
 

@@ -12,8 +12,8 @@ namespace binario {
 namespace {
 
 std::string intervallo(const campo_chiave& c) {
-  if (c.tipo.find("testo") != std::string_view::npos) return "";
-  return ", da " + std::to_string(c.minimo) + " a " + std::to_string(c.massimo);
+  const std::string i = intervallo_di(c);
+  return i.empty() ? i : ", " + i;
 }
 
 std::string di_codice(const voce_codice& v) {
