@@ -26,11 +26,22 @@ constexpr uint16_t kAlti[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 
                                 0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// U+0080..U+009F come back as their own bytes: they are what an editor that
+// read a Windows-1252 file as Latin-1 shows for the bytes it read.
 char byte_per(uint32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  if (cp <= 0xFF) return static_cast<char>(cp);
   for (int i = 0; i < 32; ++i)
     if (kAlti[i] != 0 && kAlti[i] == cp) return static_cast<char>(0x80 + i);
   return '?';
+}
+
+// The length of the UTF-8 sequence a lead byte announces; 1 for any other byte.
+size_t lunghezza_annunciata(char lead) {
+  const auto c = static_cast<unsigned char>(lead);
+  if ((c >> 5) == 0x6) return 2;
+  if ((c >> 4) == 0xE) return 3;
+  if ((c >> 3) == 0x1E) return 4;
+  return 1;
 }
 
 // One UTF-8 sequence at `i`: its code point and length, or nothing when the
@@ -88,33 +99,16 @@ std::string cp1252(std::string_view s) {
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size();) {
-    auto c = static_cast<unsigned char>(s[i]);
-    uint32_t cp;
-    size_t n;
-    if (c < 0x80) {
-      cp = c;
-      n = 1;
-    } else if ((c >> 5) == 0x6) {
-      cp = c & 0x1Fu;
-      n = 2;
-    } else if ((c >> 4) == 0xE) {
-      cp = c & 0x0Fu;
-      n = 3;
-    } else if ((c >> 3) == 0x1E) {
-      cp = c & 0x07u;
-      n = 4;
-    } else {
+    const auto d = decodifica(s, i);
+    if (!d) {
+      // A sequence cut short by the end of the text is one character lost.
       out.push_back('?');
+      if (i + lunghezza_annunciata(s[i]) > s.size()) break;
       ++i;
       continue;
     }
-    if (i + n > s.size()) {
-      out.push_back('?');
-      break;
-    }
-    for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
-    out.push_back(byte_per(cp));
-    i += n;
+    out.push_back(byte_per(d->first));
+    i += d->second;
   }
   return out;
 }

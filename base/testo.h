@@ -22,7 +22,7 @@ using tabella_righe = std::array<std::string, 1001>;
 Status scrivi_file_testo(FileSystem& fs, const tabella_righe& righe, const std::string& nome_file);
 
 // Converts UTF-8 text to Windows-1252, one byte per character. Characters
-// without a Windows-1252 byte become '?'.
+// without a Windows-1252 byte, and bytes that are not UTF-8, become '?'.
 std::string cp1252(std::string_view utf8);
 
 // The same conversion for an identity, which must not change silently: the
@@ -34,8 +34,10 @@ struct conversione_cp1252 {
 };
 conversione_cp1252 converti_cp1252(std::string_view utf8);
 
-// Windows-1252 bytes back to UTF-8, for file names: the name an identity
-// gives a file on disk is the one its author typed. ASCII stays as it is.
+// Windows-1252 bytes back to UTF-8: for file names (the name an identity
+// gives a file on disk is the one its author typed) and for whatever a tool
+// shows. ASCII stays as it is; the five bytes Windows-1252 leaves undefined
+// become U+FFFD.
 std::string utf8_da_cp1252(std::string_view byte);
 
 }  // namespace binario

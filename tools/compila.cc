@@ -13,7 +13,7 @@
 #include "tools/fs_sovrapposto.h"
 #include "tools/identita.h"
 #include "tools/messaggi.h"
-#include "tools/utf8.h"
+#include "base/testo.h"
 
 namespace binario {
 
@@ -45,7 +45,7 @@ struct sorgente {
 };
 
 // Line `riga` of a description text, as UTF-8.
-std::string riga_di(const sorgente& s, int riga) { return da_cp1252(s.grezza(riga)); }
+std::string riga_di(const sorgente& s, int riga) { return utf8_da_cp1252(s.grezza(riga)); }
 
 struct contesto {
   const sorgente& linea;
@@ -266,7 +266,7 @@ void raccogli_avvisi(const Form1& form, const contesto& c, esito_compilazione& e
   for (const avviso_registrato& a : form.avvisi) {
     const sorgente* s = c.di(a.origine);
     const std::string file = s != nullptr ? s->percorso : "";
-    std::string campo = da_cp1252(a.campo);
+    std::string campo = utf8_da_cp1252(a.campo);
     if (a.id.empty() && !esito.avvisi.empty() && a.riga > 0 && esito.avvisi.back().file == file &&
         esito.avvisi.back().riga == a.riga && esito.avvisi.back().id != "sezione-sconosciuta") {
       esito.avvisi.back().campi.push_back(std::move(campo));

@@ -6,7 +6,7 @@
 
 #include "sources/campi.h"
 #include "tools/messaggi.h"
-#include "tools/utf8.h"
+#include "base/testo.h"
 
 namespace binario {
 
@@ -61,7 +61,7 @@ class controllo {
     const voce_chiave* v = chiave_di_campo(primo, t_.testo);
     if (v == nullptr) {
       avviso a = nuovo_avviso(campi.front(), "chiave-sconosciuta",
-                              "\"" + da_cp1252(primo) + "\" " + std::string(kMessaggioChiaveIgnorata));
+                              "\"" + utf8_da_cp1252(primo) + "\" " + std::string(kMessaggioChiaveIgnorata));
       std::vector<std::string> nomi;
       for (const voce_chiave& k : tabella_chiavi())
         if (k.testo == t_.testo) nomi.emplace_back(k.chiave);
@@ -92,7 +92,7 @@ class controllo {
     const std::string unita = k.unita.empty() ? "" : ", " + std::string(k.unita);
     const std::string nome = "valore " + std::to_string(i) + " (" + std::string(k.nome) + unita + ") di \"" +
                              std::string(v.chiave) + "\": ";
-    const std::string q = "\"" + da_cp1252(c.testo) + "\"";
+    const std::string q = "\"" + utf8_da_cp1252(c.testo) + "\"";
     double x = 0;
     if (c.testo.empty()) return true;  // the reader takes an empty field for 0
     if (!numero(c.testo, x)) {
@@ -122,8 +122,8 @@ class controllo {
     a.fine_colonna = std::max(c.fine_colonna, c.colonna + 1);
     a.id = std::move(id);
     a.dopo_arresto = true;
-    a.campi.push_back(da_cp1252(c.testo));
-    a.sorgente = da_cp1252(sorgente_);
+    a.campi.push_back(utf8_da_cp1252(c.testo));
+    a.sorgente = utf8_da_cp1252(sorgente_);
     a.messaggio = std::move(messaggio);
     return a;
   }
@@ -137,7 +137,7 @@ class controllo {
     d.fine_colonna = std::max(c.fine_colonna, c.colonna + 1);
     d.id = std::move(id);
     d.dopo_arresto = true;
-    d.sorgente = da_cp1252(sorgente_);
+    d.sorgente = utf8_da_cp1252(sorgente_);
     d.messaggio = messaggio;
     errori_.push_back(std::move(d));
   }

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <type_traits>
 
-#include "tools/utf8.h"
+#include "base/testo.h"
 
 namespace binario {
 
@@ -15,7 +15,7 @@ namespace {
 // Quoted, in UTF-8, with what a terminal would swallow made visible.
 std::string citato(const std::string& nome) {
   std::string out = "\"";
-  for (char c : da_cp1252(nome)) {
+  for (char c : utf8_da_cp1252(nome)) {
     const auto u = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out.push_back('\\');
@@ -71,7 +71,7 @@ struct campo_in_json {
   template <typename T>
   void operator()(const char* nome, const T& v) {
     if constexpr (std::is_same_v<T, std::string>)
-      j[nome] = da_cp1252(v);
+      j[nome] = utf8_da_cp1252(v);
     else
       j[nome] = v;
   }

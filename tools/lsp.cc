@@ -15,7 +15,7 @@
 #include "tools/identita.h"
 #include "sources/chiavi.h"
 #include "tools/messaggi.h"
-#include "tools/utf8.h"
+#include "base/testo.h"
 
 namespace binario {
 
@@ -426,39 +426,6 @@ int indice_da_colonna(const std::string& riga_utf8, int colonna, bool utf8) {
   return caratteri_fino_a(riga_utf8, byte_di_colonna(riga_utf8, colonna, utf8));
 }
 
-std::string a_cp1252(const std::string& utf8) {
-  static const std::string kAlti = [] {
-    std::string s;
-    for (int b = 0x80; b < 0xA0; ++b) s += da_cp1252(std::string(1, static_cast<char>(b))) + '\n';
-    return s;
-  }();
-  std::string out;
-  out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    n = std::min(n, utf8.size() - i);
-    uint32_t cp = n == 1 ? c : c & (0x7F >> n);
-    for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    char byte = '?';
-    // U+0080..U+009F come from an editor that read the file as Latin-1: the
-    // byte it read is the byte to give back.
-    if (cp < 0x100) {
-      byte = static_cast<char>(cp);
-    } else {
-      const std::string carattere = utf8.substr(i, n);
-      size_t riga = 0, inizio = 0;
-      for (size_t fine; (fine = kAlti.find('\n', inizio)) != std::string::npos; inizio = fine + 1, ++riga)
-        if (kAlti.compare(inizio, fine - inizio, carattere) == 0 && carattere != "\xEF\xBF\xBD") {
-          byte = static_cast<char>(0x80 + riga);
-          break;
-        }
-    }
-    out += byte;
-    i += n;
-  }
-  return out;
-}
 
 server_lsp::server_lsp(std::function<void(const json&)> invia) : invia_(std::move(invia)) {
   compila_ = [](const std::string& cartella, const std::string& linea, const std::string& treno,
@@ -574,7 +541,7 @@ std::optional<std::string> server_lsp::testo_utf8(const std::string& uri) const 
   if (!percorso) return std::nullopt;
   const auto disco = leggi_disco(*percorso);
   if (!disco) return std::nullopt;
-  return da_cp1252(*disco);
+  return utf8_da_cp1252(*disco);
 }
 
 void server_lsp::ricompila(const std::string& uri) {
@@ -604,10 +571,10 @@ void server_lsp::ricompila(const std::string& uri) {
     x.uri = uri_aperti.count(x.percorso) ? uri_aperti[x.percorso] : uri_di(x.percorso);
     auto it = documenti_.find(x.uri);
     if (it != documenti_.end()) {
-      x.byte = a_cp1252(con_crlf(it->second.testo));
+      x.byte = cp1252(con_crlf(it->second.testo));
       x.righe = righe_di(it->second.testo);
     } else if ((x.byte = leggi_disco(x.percorso))) {
-      x.righe = righe_di(da_cp1252(*x.byte));
+      x.righe = righe_di(utf8_da_cp1252(*x.byte));
     }
   }
   const esito_compilazione esito =

@@ -30,9 +30,6 @@ void scrivi_messaggio(std::ostream& out, const nlohmann::json& messaggio);
 int colonna_protocollo(const std::string& riga_utf8, int indice, bool utf8);
 int indice_da_colonna(const std::string& riga_utf8, int colonna, bool utf8);
 
-// UTF-8 to Windows-1252; a character it cannot hold becomes '?'.
-std::string a_cp1252(const std::string& utf8);
-
 // Compiles a pair: folder, line, train, then the two texts (nothing for a missing one).
 using compilatore = std::function<esito_compilazione(const std::string&, const std::string&, const std::string&,
                                                      const std::optional<std::string>&, const std::optional<std::string>&)>;

@@ -8,7 +8,7 @@
 #include "sources/chiavi.h"
 #include "tools/processo_test.h"
 #include "tools/scenario_prova_test.h"
-#include "tools/utf8.h"
+#include "base/testo.h"
 
 namespace binario::test {
 namespace {
@@ -296,7 +296,7 @@ TEST(ServerLspFlusso, PrimaDiInitializeLeRichiesteSonoRifiutate) {
 }
 
 TEST(ColonneLsp, CaratteriWindows1252ContatiComeChiedeIlProtocollo) {
-  const std::string riga = da_cp1252("stazione,\xC0\x80x\xE8");  // À € x è
+  const std::string riga = utf8_da_cp1252("stazione,\xC0\x80x\xE8");  // À € x è
   struct caso {
     int indice, utf16, utf8;
   } casi[] = {{0, 0, 0}, {9, 9, 9}, {10, 10, 11}, {11, 11, 14}, {12, 12, 15}, {13, 13, 17}};
@@ -312,8 +312,8 @@ TEST(ColonneLsp, CaratteriWindows1252ContatiComeChiedeIlProtocollo) {
   std::string tutti;
   for (int b = 1; b < 256; ++b)
     if (b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D) tutti += static_cast<char>(b);
-  EXPECT_EQ(a_cp1252(da_cp1252(tutti)), tutti);
-  EXPECT_EQ(a_cp1252("\xE2\x82\xAC \xE2\x98\x83"), "\x80 ?");
+  EXPECT_EQ(cp1252(utf8_da_cp1252(tutti)), tutti);
+  EXPECT_EQ(cp1252("\xE2\x82\xAC \xE2\x98\x83"), "\x80 ?");
 }
 
 TEST(ChiaviLsp, LaChiaveDiUnCampoEQuellaSimile) {

@@ -12,7 +12,7 @@
 #include "base/memfs.h"
 #include "base/nomi_file.h"
 #include "compile/decodifica.h"
-#include "tools/utf8.h"
+#include "base/testo.h"
 #include "tools/vista_disegno.h"
 
 namespace binario {
@@ -128,8 +128,8 @@ class costruttore {
     json m;
     m["versione"] = 1;
     const voce& v84 = t_.voci[84];
-    m["linea"] = da_cp1252(t_.voci[85].nome);
-    m["treno"] = da_cp1252(t_.voci[86].nome);
+    m["linea"] = utf8_da_cp1252(t_.voci[85].nome);
+    m["treno"] = utf8_da_cp1252(t_.voci[86].nome);
     m["lunghezza"] = v84.fine_zona;
     // The profiles are written up to cell N - 3 (N + 1 cells in all); the
     // last ones keep zeros, which would read as -100 per mille.
@@ -213,7 +213,7 @@ class costruttore {
       const voce& v = t_.voci[static_cast<size_t>(k)];
       if (v == voce{}) break;
       json s = {{"voce", k},
-                {"nome", da_cp1252(v.nome)},
+                {"nome", utf8_da_cp1252(v.nome)},
                 {"tipo", v.tipo},
                 {"metro", v.posizione},
                 {"inizio_zona", v.inizio_zona},
@@ -251,7 +251,7 @@ class costruttore {
         case tipo_cella::cartello: {
           f["voce"] = c.valore_a;
           const bool valida = c.valore_a >= 1 && c.valore_a <= 80;
-          f["testo"] = valida ? da_cp1252(t_.voci[static_cast<size_t>(c.valore_a)].nome) : "";
+          f["testo"] = valida ? utf8_da_cp1252(t_.voci[static_cast<size_t>(c.valore_a)].nome) : "";
           cartelli.push_back(std::move(f));
           break;
         }
