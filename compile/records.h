@@ -47,6 +47,27 @@ inline constexpr uint8_t abbattimento_senza_codice = 13;
 inline constexpr uint8_t cartello = 14;
 }  // namespace tipo_cella
 
+// The name of each kind code, as a person reads it in a dump; nullptr for a
+// code no writer sets.
+inline constexpr std::array<const char*, 15> kNomiTipoCella = {
+    "vuota",                       // 0
+    "segnale",                     // 1
+    "fine_rallentamento",          // 2
+    "inizio_rallentamento",        // 3
+    "avviso_rallentamento",        // 4
+    "approccio_rallentamento",     // 5
+    "indicatori_v_max",            // 6
+    nullptr, nullptr, nullptr,     // 7 to 9
+    "fermata",                     // 10
+    "montagna",                    // 11
+    "cambio_codice",               // 12
+    "cambio_codice_senza_valore",  // 13
+    "cartello",                    // 14
+};
+inline const char* nome_tipo_cella(uint8_t tipo) {
+  return tipo < kNomiTipoCella.size() ? kNomiTipoCella[tipo] : nullptr;
+}
+
 // A cell is free for a new feature when it is empty or holds only a
 // `montagna` marker.
 inline bool libera(const cella& c) { return c.tipo == tipo_cella::vuota || c.tipo == tipo_cella::montagna; }

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "tools/spiega.h"
 #include "base/nomi_file.h"
 #include "sources/chiavi.h"
+#include "tools/vista.h"
 #include "tools/vista_cli.h"
 #include "tools/serve_cli.h"
 #include "tools/lsp.h"
@@ -48,6 +50,8 @@ struct opzioni {
   bool forza = false;
   std::string parola;
   bool riferimento = false;
+  bool riepilogo = false;
+  bool non_vuote = false;
 };
 
 int uso(std::ostream& err, const std::string& messaggio) {
@@ -162,6 +166,36 @@ std::string opzione_vicina(const CLI::App& app, const std::vector<std::string>& 
   return "";
 }
 
+// The summary reads the header and the grid of one train, ID_NUM.sim and
+// ID_NUM.dat side by side, whichever of the two is named; the plan is not
+// needed and never read.
+int comando_riepilogo(const opzioni& o, tipo_file tipo, std::ostream& out, std::ostream& err) {
+  const std::filesystem::path percorso(std::u8string(o.file.begin(), o.file.end()));
+  const auto testo = [](const std::u8string& s) { return std::string(s.begin(), s.end()); };
+  const std::string nome = testo(percorso.filename().u8string());
+  const size_t punto = nome.rfind('.');
+  const size_t trattino = nome.rfind('_', punto);
+  if (tipo == tipo_file::tracciato || punto == std::string::npos || trattino == std::string::npos || trattino == 0)
+    return uso(err, o.file + ": --riepilogo vuole il file ID_NUM.sim o ID_NUM.dat di un treno");
+  richiesta_compilazione r;
+  r.cartella = testo(percorso.parent_path().u8string());
+  if (r.cartella.empty()) r.cartella = ".";
+  r.linea = nome.substr(0, trattino);
+  r.treno = nome.substr(trattino + 1, punto - trattino - 1);
+  r.tracciato = false;
+  nlohmann::ordered_json modello;
+  try {
+    modello = modello_da_binari(file_system_posix(), r);
+  } catch (const std::runtime_error& e) {
+    return uso(err, e.what());
+  }
+  if (o.json)
+    out << modello.dump(1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  else
+    scrivi_riepilogo(modello, out);
+  return kUscitaOk;
+}
+
 int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
   std::optional<tipo_file> tipo;
   if (o.tipo == "header") tipo = tipo_file::voci;
@@ -169,6 +203,7 @@ int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
   if (o.tipo == "plan") tipo = tipo_file::tracciato;
   if (!tipo) tipo = tipo_da_nome(o.file);
   if (!tipo) return uso(err, o.file + ": tipo di file sconosciuto dal nome: indica --kind header, grid o plan");
+  if (o.riepilogo) return comando_riepilogo(o, *tipo, out, err);
   // Read as a stream, record by record: a plan of tens of megabytes is never
   // held whole, nor its dump.
   const std::filesystem::path percorso(std::u8string(o.file.begin(), o.file.end()));
@@ -187,7 +222,7 @@ int comando_dump(const opzioni& o, std::ostream& out, std::ostream& err) {
     return uso(err, o.file + ": non è un file leggibile");
   }
   try {
-    scrivi_dump(in, in_y, static_cast<size_t>(byte), *tipo, o.json, out);
+    scrivi_dump(in, in_y, static_cast<size_t>(byte), *tipo, o.json, out, o.non_vuote);
   } catch (const errore_decodifica& e) {
     return uso(err, o.file + ": byte " + std::to_string(e.offset()) + ": " + e.what());
   }
@@ -242,6 +277,10 @@ int esegui_comando(int argc, const char* const* argv, std::ostream& out, std::os
   dump_cmd->add_option("--kind", o.tipo, "Tipo di file, se il nome non basta")
       ->check(CLI::IsMember({"header", "grid", "plan"}));
   dump_cmd->add_flag("--json", o.json, "Stampa un array JSON");
+  dump_cmd->add_flag("--non-vuote", o.non_vuote, "Tralascia i record vuoti");
+  dump_cmd->add_flag("--riepilogo", o.riepilogo,
+                     "Stazioni, segnali, rallentamenti, cartelli e profili in metri e km, una riga ciascuno "
+                     "(da ID_NUM.sim e ID_NUM.dat)");
 
   const comando_vista vista = registra_vista(app);
   const auto dal_vivo = registra_dal_vivo(app, *compila_cmd, out, err);

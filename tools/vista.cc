@@ -21,8 +21,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-constexpr int32_t kMetriCella = 50;
-
 // The three tables the page is drawn from, as the binary files hold them.
 struct tabelle {
   std::vector<voce> voci;
@@ -35,9 +33,6 @@ double arrotonda(double v, double passo) { return std::round(v / passo) * passo;
 // Plan coordinates and altitudes go to the page in whole centimetres: a
 // decimal fraction in a double would print with seventeen digits.
 int64_t centimetri(double metri) { return std::llround(metri * 100); }
-
-// Point features sit at metre (cell - 1) * 50: the cell of metre p is R(p / 50 + 1).
-int32_t metro_di_cella(size_t c) { return (static_cast<int32_t>(c) - 1) * kMetriCella; }
 
 // The plan file read straight into the two columns: the page needs only the
 // numbers, and a million-metre plan decoded element by element into tagged
@@ -319,6 +314,14 @@ class costruttore {
 };
 
 }  // namespace
+
+int64_t metro_letto(const json& progressive, int32_t metro) {
+  const json* r = nullptr;
+  if (progressive.is_array())
+    for (const json& p : progressive)
+      if (p["metro"].get<int32_t>() <= metro && (!r || p["metro"].get<int32_t>() > (*r)["metro"].get<int32_t>())) r = &p;
+  return r ? (*r)["chilometro"].get<int64_t>() + (metro - (*r)["metro"].get<int32_t>()) : metro;
+}
 
 json modello_da_testi(FileSystem& disco, const richiesta_compilazione& richiesta) {
   // The compile runs wholly in memory: the texts are copied in and the binary

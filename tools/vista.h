@@ -8,6 +8,8 @@
 // /vista.json again after every `compilato` event on /eventi and redraws in
 // place, keeping its zoom and position.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -16,6 +18,18 @@
 #include "tools/compila.h"
 
 namespace binario {
+
+// What the page reads off the files, shared with the summary of `dump`.
+// A cell covers 50 metres of line: its profile values hold over metres
+// 50c to 50c + 50, and a point feature in it sits at metre (c - 1) * 50,
+// the cell of metre p being round(p / 50 + 1).
+inline constexpr int32_t kMetriCella = 50;
+inline int32_t metro_di_cella(size_t c) { return (static_cast<int32_t>(c) - 1) * kMetriCella; }
+// The kilometre the driver reads at `metro`, in metres: that of the last
+// kilometre reference of `progressive` (the model's list) at or before the
+// metre, counting on metre for metre; with no reference the metre itself.
+// The page's script reads it the same way.
+int64_t metro_letto(const nlohmann::ordered_json& progressive, int32_t metro);
 
 // Compiles the texts of `richiesta` in memory (no file is written) and
 // returns the model of the page, with the diagnostics of that compile.
