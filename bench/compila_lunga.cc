@@ -1,10 +1,10 @@
 // compila_lunga [--metri N] [--incorporato] [--registro FILE] CARTELLA
-// Does in CARTELLA what genera does in its own directory, for a generated
-// line of N metres (1,000,000 unless given): writes the two description
-// texts, then compiles them with the plan, leaving the three binary files.
-// With --incorporato it runs the built-in scenario's steps instead. With
-// --registro it also writes the list of files the run left written and
-// removed, for pavimento to replay. A compile error is a failure: the
+// Does in CARTELLA what genera does in its own directory (the lock on it
+// included), for a generated line of N metres (1,000,000 unless given):
+// writes the two description texts, then compiles them with the plan,
+// leaving the three binary files. With --incorporato it runs the built-in
+// scenario's steps instead. With --registro it also writes the list of what
+// the run locked, read, left written and removed, for pavimento to replay. A compile error is a failure: the
 // generated lines must compile cleanly to be worth measuring.
 #include <cstdio>
 #include <cstdlib>
@@ -45,10 +45,13 @@ int main(int argc, char** argv) {
   if (cartella.empty()) return uso();
 
   banco::registro_fs fs_registrato(file_system_posix());
-  auto form = banco::nuovo_form(registro.empty() ? file_system_posix() : fs_registrato, cartella);
-  Status s;
+  FileSystem& fs = registro.empty() ? file_system_posix() : fs_registrato;
+  auto form = banco::nuovo_form(fs, cartella);
+  // Held to the end, as genera holds the lock on its directory.
+  std::unique_ptr<BloccoCartella> blocco;
+  Status s = fs.lock_directory(cartella, kAttesaCartellaMs, &blocco);
   try {
-    s = incorporato ? form->esegui_passi() : banco::compila(*form, banco::genera_linea_lunga(metri));
+    if (s.is_ok()) s = incorporato ? form->esegui_passi() : banco::compila(*form, banco::genera_linea_lunga(metri));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 2;

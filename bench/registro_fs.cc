@@ -40,6 +40,24 @@ Status registro_fs::new_writable_file(const std::string& path, std::unique_ptr<W
   return s;
 }
 
+Status registro_fs::read_file(const std::string& path, std::string* contents) {
+  Status s = sotto_.read_file(path, contents);
+  if (s.is_ok()) operazioni_.push_back({operazione_file::tipo::leggi, senza_cartella(path), contents->size()});
+  return s;
+}
+
+Status registro_fs::read_file_limited(const std::string& path, size_t limite, std::string* contents) {
+  Status s = sotto_.read_file_limited(path, limite, contents);
+  if (s.is_ok()) operazioni_.push_back({operazione_file::tipo::leggi, senza_cartella(path), contents->size()});
+  return s;
+}
+
+Status registro_fs::lock_directory(const std::string& cartella, int attesa_ms, std::unique_ptr<BloccoCartella>* blocco) {
+  Status s = sotto_.lock_directory(cartella, attesa_ms, blocco);
+  if (s.is_ok()) operazioni_.push_back({operazione_file::tipo::blocca, ".", 0});
+  return s;
+}
+
 Status registro_fs::rename_file(const std::string& from, const std::string& to) {
   Status s = sotto_.rename_file(from, to);
   if (s.is_ok()) {
@@ -64,10 +82,12 @@ uint64_t registro_fs::byte_scritti() const {
 
 void scrivi_registro(std::ostream& out, const std::vector<operazione_file>& operazioni) {
   for (const auto& op : operazioni) {
-    if (op.cosa == operazione_file::tipo::scrivi)
-      out << "scrivi " << op.nome << ' ' << op.byte << '\n';
-    else
-      out << "rimuovi " << op.nome << '\n';
+    switch (op.cosa) {
+      case operazione_file::tipo::scrivi: out << "scrivi " << op.nome << ' ' << op.byte << '\n'; break;
+      case operazione_file::tipo::leggi: out << "leggi " << op.nome << ' ' << op.byte << '\n'; break;
+      case operazione_file::tipo::rimuovi: out << "rimuovi " << op.nome << '\n'; break;
+      case operazione_file::tipo::blocca: out << "blocca .\n"; break;
+    }
   }
 }
 
@@ -76,9 +96,11 @@ std::vector<operazione_file> leggi_registro(std::istream& in) {
   std::string cosa, nome;
   while (in >> cosa >> nome) {
     operazione_file op{operazione_file::tipo::rimuovi, nome, 0};
-    if (cosa == "scrivi") {
-      op.cosa = operazione_file::tipo::scrivi;
+    if (cosa == "scrivi" || cosa == "leggi") {
+      op.cosa = cosa == "scrivi" ? operazione_file::tipo::scrivi : operazione_file::tipo::leggi;
       in >> op.byte;
+    } else if (cosa == "blocca") {
+      op.cosa = operazione_file::tipo::blocca;
     }
     operazioni.push_back(std::move(op));
   }
@@ -87,11 +109,17 @@ std::vector<operazione_file> leggi_registro(std::istream& in) {
 
 Status riproduci(FileSystem& fs, const std::string& cartella, const std::vector<operazione_file>& operazioni) {
   const std::string blocco(1 << 16, 'x');
+  std::vector<std::unique_ptr<BloccoCartella>> blocchi;  // held until the replay ends, as a run holds its lock
   for (const auto& op : operazioni) {
     const std::string path = cartella + "/" + op.nome;
     Status s;
     if (op.cosa == operazione_file::tipo::rimuovi) {
       s = fs.remove_file(path);
+    } else if (op.cosa == operazione_file::tipo::leggi) {
+      std::string dati;
+      s = fs.read_file(path, &dati);
+    } else if (op.cosa == operazione_file::tipo::blocca) {
+      s = fs.lock_directory(cartella, 0, &blocchi.emplace_back());
     } else {
       s = sostituisci_file(fs, path, [&](Scrittore& w) {
         for (uint64_t resto = op.byte; resto > 0;) {
