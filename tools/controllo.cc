@@ -114,23 +114,10 @@ class controllo {
     return true;
   }
 
-  avviso nuovo_avviso(const campo_riga& c, std::string id, std::string messaggio) {
-    avviso a;
-    a.file = std::string(t_.percorso);
-    a.riga = n_;
-    a.colonna = c.colonna;
-    a.fine_colonna = std::max(c.fine_colonna, c.colonna + 1);
-    a.id = std::move(id);
-    a.dopo_arresto = true;
-    a.campi.push_back(utf8_da_cp1252(c.testo));
-    a.sorgente = utf8_da_cp1252(sorgente_);
-    a.messaggio = std::move(messaggio);
-    return a;
-  }
-
-  void errore(int32_t codice, const campo_riga& c, std::string id, const std::string& messaggio) {
-    diagnostica d;
-    d.codice = codice;
+  // Where an error or a warning of this pass stands: this line, field `c`.
+  template <typename D>
+  D sul_campo(const campo_riga& c, std::string id, std::string messaggio) const {
+    D d;
     d.file = std::string(t_.percorso);
     d.riga = n_;
     d.colonna = c.colonna;
@@ -138,7 +125,19 @@ class controllo {
     d.id = std::move(id);
     d.dopo_arresto = true;
     d.sorgente = utf8_da_cp1252(sorgente_);
-    d.messaggio = messaggio;
+    d.messaggio = std::move(messaggio);
+    return d;
+  }
+
+  avviso nuovo_avviso(const campo_riga& c, std::string id, std::string messaggio) {
+    avviso a = sul_campo<avviso>(c, std::move(id), std::move(messaggio));
+    a.campi.push_back(utf8_da_cp1252(c.testo));
+    return a;
+  }
+
+  void errore(int32_t codice, const campo_riga& c, std::string id, const std::string& messaggio) {
+    diagnostica d = sul_campo<diagnostica>(c, std::move(id), messaggio);
+    d.codice = codice;
     errori_.push_back(std::move(d));
   }
 

@@ -5,16 +5,6 @@
 
 namespace binario {
 
-double distanza_dal_segmento(double px, double py, double ax, double ay, double bx, double by) {
-  const double dx = bx - ax;
-  const double dy = by - ay;
-  const double l2 = dx * dx + dy * dy;
-  double t = l2 > 0 ? ((px - ax) * dx + (py - ay) * dy) / l2 : 0;
-  t = t < 0 ? 0 : (t > 1 ? 1 : t);
-  return std::hypot(px - (ax + t * dx), py - (ay + t * dy));
-}
-
-
 namespace {
 
 // Squared distance, so that the inner loop needs no square root.
@@ -28,6 +18,14 @@ double distanza2(double px, double py, double ax, double ay, double bx, double b
   const double ey = py - (ay + t * dy);
   return ex * ex + ey * ey;
 }
+
+}  // namespace
+
+double distanza_dal_segmento(double px, double py, double ax, double ay, double bx, double by) {
+  return std::sqrt(distanza2(px, py, ax, ay, bx, by));
+}
+
+namespace {
 
 // Douglas-Peucker over [primo, ultimo], both already kept.
 void semplifica_pezzo(const std::vector<double>& x, const std::vector<double>& y, size_t primo, size_t ultimo,
