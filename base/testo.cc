@@ -151,4 +151,12 @@ std::string utf8_da_cp1252(std::string_view byte) {
   return out;
 }
 
+std::optional<sequenza_utf8> prima_sequenza_utf8(std::string_view byte) {
+  for (size_t i = 0; i < byte.size(); ++i) {
+    if (static_cast<unsigned char>(byte[i]) < 0x80) continue;
+    if (const auto d = decodifica(byte, i)) return sequenza_utf8{i, d->second};
+  }
+  return std::nullopt;
+}
+
 }  // namespace binario

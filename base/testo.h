@@ -40,4 +40,14 @@ conversione_cp1252 converti_cp1252(std::string_view utf8);
 // become U+FFFD.
 std::string utf8_da_cp1252(std::string_view byte);
 
+// Where the first UTF-8 sequence of two or more bytes begins in `byte`, and
+// its length. A Windows-1252 text holds one only by chance (it reads as two
+// or three characters, "Ã€" for "À"): a text that does was most likely
+// saved as UTF-8.
+struct sequenza_utf8 {
+  size_t inizio;
+  size_t lunghezza;
+};
+std::optional<sequenza_utf8> prima_sequenza_utf8(std::string_view byte);
+
 }  // namespace binario

@@ -100,6 +100,9 @@ bool prossima_chiave(Form1& f, lettore_campi& campi) {
 }
 
 void avvisa_se_sconosciuta(Form1& f, const lettore_campi& campi, const std::string& campo, int riga) {
+  // A blank line reads as an empty first field, which no key matches and no
+  // author means as one.
+  if (spoglia_blank(campo).empty()) return;
   const lettore_campi::posizione_campo& p = campi.campo(0);
   avviso_registrato a{f.origine_corrente, riga, campo, 0, 0, "", ""};
   if (p.riga == riga) {

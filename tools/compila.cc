@@ -389,7 +389,8 @@ righe_testo righe_di(const sorgente& s, testo_descrizione t) {
 // Where the reader stopped in each text decides what the checking pass
 // still has to read: the rest of that text, and all of the service text
 // when the line text's stop ended the reading before it.
-void controlla_il_resto(const sorgente& linea, const sorgente& servizio, esito_compilazione& esito) {
+void controlla_il_resto(const sorgente& linea, const sorgente& servizio, std::optional<int64_t> lunghezza,
+                        esito_compilazione& esito) {
   std::optional<int> da_linea, da_servizio;
   for (const diagnostica& d : esito.errori) {
     if (!d.interrompe) continue;
@@ -405,6 +406,45 @@ void controlla_il_resto(const sorgente& linea, const sorgente& servizio, esito_c
   if (da_servizio && servizio.testo)
     controlla_righe(righe_di(servizio, testo_descrizione::servizio), *da_servizio, errori, esito.avvisi);
   for (diagnostica& d : errori) esito.errori.push_back(std::move(d));
+
+  quadro_testo q{lunghezza, linea.percorso, 0, 0};
+  if (linea.testo) {
+    const righe_testo t = righe_di(linea, testo_descrizione::linea);
+    q.riga_lunghezza = riga_della_lunghezza(t);
+    q.arresto = da_linea.value_or(1) - 1;
+    avvisa_testo(t, q, esito.avvisi);
+  }
+  if (servizio.testo) {
+    q.arresto = da_servizio.value_or(1) - 1;
+    avvisa_testo(righe_di(servizio, testo_descrizione::servizio), q, esito.avvisi);
+  }
+}
+
+// One mistake, one diagnostic: what the whole-text pass names exactly, the
+// reader saw only by its effect (a file without "[generale]", the cut-off
+// rest of a name read as a key); an item past the grid is an error already.
+void togli_doppioni(esito_compilazione& esito) {
+  auto errore_su = [&esito](const avviso& a) {
+    return std::any_of(esito.errori.begin(), esito.errori.end(),
+                       [&a](const diagnostica& d) { return d.file == a.file && d.riga == a.riga; });
+  };
+  auto vale_per = [&esito](const avviso& a, std::string_view id, bool stessa_riga) {
+    return std::any_of(esito.avvisi.begin(), esito.avvisi.end(), [&](const avviso& b) {
+      return b.id == id && b.file == a.file && (!stessa_riga || b.riga == a.riga);
+    });
+  };
+  std::erase_if(esito.avvisi, [&](const avviso& a) {
+    if (a.id == "generale-mancante") return vale_per(a, "file-vuoto", false) || vale_per(a, "senza-chiavi", false);
+    if (a.id == "chiave-sconosciuta" || a.id == "valore-in-piu") return vale_per(a, "virgola-nel-nome", true);
+    if (a.id == "oltre-fine-linea") return errore_su(a);
+    return false;
+  });
+}
+
+// The line's length as the reader took it: the grid exists once it has.
+std::optional<int64_t> lunghezza_letta(const Form1& form) {
+  if (form.numero_celle <= 0) return std::nullopt;
+  return form.voci[slot_voce::convoglio].fine_zona;
 }
 
 // Why the identity cannot be compiled, checked again for callers other than
@@ -463,7 +503,8 @@ esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& r) {
   else if (!st.is_ok()) esito.guasto = st.to_string();
 
   raccogli(form, contesto{linea, servizio}, esito);
-  controlla_il_resto(linea, servizio, esito);
+  controlla_il_resto(linea, servizio, lunghezza_letta(form), esito);
+  togli_doppioni(esito);
   if (r.scrivi)
     for (const std::string& p : fs.scritti())
     esito.file_scritti.push_back(p.compare(0, base.size(), base) == 0 ? p.substr(base.size()) : p);
@@ -481,7 +522,10 @@ namespace {
 void scrivi_note(std::string& out, const dettagli_diagnostica& d) {
   for (const nota_correlata& n : d.correlati)
     out += luogo(n.file, n.riga, n.colonna) + ": nota: " + n.messaggio + "\n";
-  if (d.suggerimento) out += "    suggerimento: scrivi \"" + visibile(*d.suggerimento) + "\"\n";
+  if (!d.suggerimento) return;
+  // A suggestion that is itself a quoted text is shown as it is to be typed.
+  const std::string s = visibile(*d.suggerimento);
+  out += "    suggerimento: scrivi " + (s.starts_with('"') ? s : "\"" + s + "\"") + "\n";
 }
 
 }  // namespace

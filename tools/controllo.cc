@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <string>
 
 #include "sources/campi.h"
@@ -154,6 +155,177 @@ void controlla_righe(const righe_testo& t, int dalla_riga, std::vector<diagnosti
                      std::vector<avviso>& avvisi) {
   controllo c(t, errori, avvisi);
   for (int n = std::max(dalla_riga, 1); n <= static_cast<int>(t.righe.size()); ++n) c.riga(n);
+}
+
+namespace {
+
+bool vuota(std::string_view riga) { return riga.find_first_not_of(" \t") == std::string_view::npos; }
+
+bool e_fine(std::string_view campo) {
+  const std::string_view k = spoglia_blank(campo);
+  return k.size() == 6 && distanza(k, "[fine]") == 0;
+}
+
+// The key a line starts with, as the reader would take it; nothing for a
+// header, a hyphen line or a first field that matches no key.
+const voce_chiave* chiave_della_riga(std::string_view primo, testo_descrizione t) {
+  if (primo.empty() || primo.find('-') != std::string_view::npos || e_intestazione(primo)) return nullptr;
+  return chiave_di_campo(primo, t);
+}
+
+// The metre a key's first value gives, for the keys that place an item on
+// the line (every section but "[generale]").
+bool posiziona(const voce_chiave& v) {
+  if (v.sezione == "[generale]" || v.campi.empty()) return false;
+  const campo_chiave& k = v.campi.front();
+  return k.unita == "m" && (k.nome == "posizione" || k.nome == "inizio");
+}
+
+// The key's text value, when the key has one: the last of its values.
+std::optional<size_t> campo_di_testo(const voce_chiave& v) {
+  if (v.campi.empty() || v.campi.back().tipo.find("testo") == std::string_view::npos) return std::nullopt;
+  return v.campi.size();
+}
+
+class avvisi_testo {
+ public:
+  avvisi_testo(const righe_testo& t, const quadro_testo& q, std::vector<avviso>& avvisi)
+      : t_(t), q_(q), avvisi_(avvisi) {}
+
+  void esegui() {
+    if (std::all_of(t_.righe.begin(), t_.righe.end(), vuota)) {
+      intero_file("file-vuoto", std::string("il file ") + (t_.testo == testo_descrizione::linea ? "della linea" : "del servizio") +
+                                    " è vuoto: non ne viene letto nulla (\"binario export\" scrive un modello da cui partire)");
+      return;
+    }
+    bool chiavi = false;
+    int fine = 0;
+    for (int n = 1; n <= static_cast<int>(t_.righe.size()); ++n) {
+      const std::string_view riga = t_.righe[static_cast<size_t>(n - 1)];
+      const std::vector<campo_riga> campi = campi_di(riga);
+      if (fine != 0 && !vuota(riga) && !dopo_fine_) dopo_la_fine(n, campi.front(), fine);
+      if (fine == 0 && e_fine(campi.front().testo)) fine = n;
+      if (!utf8_) utf8(n, riga, campi);
+      const voce_chiave* v = chiave_della_riga(campi.front().testo, t_.testo);
+      if (v == nullptr) continue;
+      chiavi = true;
+      oltre_la_fine(n, riga, campi, *v);
+      nome_tagliato(n, riga, campi, *v);
+    }
+    if (!chiavi)
+      intero_file("senza-chiavi", "nessuna riga del file comincia con una chiave: non ne viene letto nulla "
+                                  "(le elenca \"binario explain --reference\")");
+  }
+
+ private:
+  avviso sul_campo(int n, std::string_view riga, int colonna, int fine_colonna, std::string id, std::string messaggio) {
+    avviso a;
+    a.file = std::string(t_.percorso);
+    a.riga = n;
+    a.colonna = colonna;
+    a.fine_colonna = std::max(fine_colonna, colonna + 1);
+    a.id = std::move(id);
+    a.dopo_arresto = q_.arresto != 0 && n > q_.arresto;
+    a.sorgente = utf8_da_cp1252(riga);
+    a.messaggio = std::move(messaggio);
+    return a;
+  }
+
+  void intero_file(std::string id, std::string messaggio) {
+    avviso a;
+    a.file = std::string(t_.percorso);
+    a.id = std::move(id);
+    a.messaggio = std::move(messaggio);
+    avvisi_.push_back(std::move(a));
+  }
+
+  void dopo_la_fine(int n, const campo_riga& primo, int fine) {
+    dopo_fine_ = true;
+    const std::string_view riga = t_.righe[static_cast<size_t>(n - 1)];
+    avviso a = sul_campo(n, riga, primo.colonna, static_cast<int>(riga.size()) + 1, "testo-dopo-fine",
+                         "c'è del testo dopo \"[fine]\": il file non finisce lì, e le chiavi che seguono vengono "
+                         "lette ancora, nell'ultima sezione aperta");
+    a.correlati.push_back({std::string(t_.percorso), fine, 1, "\"[fine]\" è qui"});
+    avvisi_.push_back(std::move(a));
+  }
+
+  void utf8(int n, std::string_view riga, const std::vector<campo_riga>& campi) {
+    const std::optional<sequenza_utf8> u = prima_sequenza_utf8(riga);
+    if (!u) return;
+    utf8_ = true;
+    const std::string_view byte = riga.substr(u->inizio, u->lunghezza);
+    avviso a = sul_campo(n, riga, static_cast<int>(u->inizio) + 1, static_cast<int>(u->inizio + u->lunghezza) + 1,
+                         "testo-utf8",
+                         "\"" + utf8_da_cp1252(byte) + "\" sono i byte UTF-8 di \"" + std::string(byte) +
+                             "\": il file si legge in Windows-1252 e così finisce nei file binari; salvalo in "
+                             "Windows-1252 (ANSI)");
+    // The field as the author meant it, when the whole of it is UTF-8.
+    for (const campo_riga& c : campi) {
+      const size_t da = static_cast<size_t>(c.colonna - 1);
+      if (u->inizio < da || u->inizio >= static_cast<size_t>(c.fine_colonna - 1)) continue;
+      const conversione_cp1252 inteso = converti_cp1252(c.testo);
+      if (!inteso.rifiuto) a.suggerimento = std::string(c.testo);
+    }
+    avvisi_.push_back(std::move(a));
+  }
+
+  void oltre_la_fine(int n, std::string_view riga, const std::vector<campo_riga>& campi, const voce_chiave& v) {
+    double metro = 0;
+    if (!q_.lunghezza || !posiziona(v) || campi.size() < 2 || !numero(campi[1].testo, metro)) return;
+    if (metro <= static_cast<double>(*q_.lunghezza)) return;
+    std::string cosa = "\"" + std::string(v.chiave) + "\"";
+    if (const std::optional<size_t> i = campo_di_testo(v); i && *i < campi.size())
+      cosa += " " + utf8_da_cp1252(campi[*i].testo);
+    avviso a = sul_campo(n, riga, campi[1].colonna, campi[1].fine_colonna, "oltre-fine-linea",
+                         cosa + " al metro " + utf8_da_cp1252(campi[1].testo) + " è oltre la fine della linea, lunga " +
+                             std::to_string(*q_.lunghezza) + " m");
+    if (q_.riga_lunghezza > 0)
+      a.correlati.push_back({std::string(q_.file_lunghezza), q_.riga_lunghezza, std::nullopt,
+                             "la lunghezza della linea è data qui"});
+    avvisi_.push_back(std::move(a));
+  }
+
+  // A comma inside an unquoted name ends it there: the rest is read as the
+  // next key, and the name stored is only its first part.
+  void nome_tagliato(int n, std::string_view riga, const std::vector<campo_riga>& campi, const voce_chiave& v) {
+    const std::optional<size_t> i = campo_di_testo(v);
+    if (!i || campi.size() <= *i + 1 || campi[*i].testo.starts_with('"')) return;
+    // A comma after the name with nothing beyond it cuts nothing.
+    if (std::all_of(campi.begin() + static_cast<std::ptrdiff_t>(*i) + 1, campi.end(),
+                    [](const campo_riga& c) { return c.testo.empty(); }))
+      return;
+    const campo_riga& nome = campi[*i];
+    const int fine = campi.back().fine_colonna;
+    const std::string_view intero =
+        riga.substr(static_cast<size_t>(nome.colonna - 1), static_cast<size_t>(fine - nome.colonna));
+    avviso a = sul_campo(n, riga, nome.colonna, fine, "virgola-nel-nome",
+                         "la virgola taglia il " + std::string(v.campi[*i - 1].nome) + " a \"" +
+                             utf8_da_cp1252(nome.testo) + "\": il resto viene letto come un'altra chiave; per tenere "
+                             "la virgola scrivilo tra virgolette");
+    a.suggerimento = "\"" + utf8_da_cp1252(intero) + "\"";
+    avvisi_.push_back(std::move(a));
+  }
+
+  const righe_testo& t_;
+  const quadro_testo& q_;
+  std::vector<avviso>& avvisi_;
+  bool utf8_ = false;
+  bool dopo_fine_ = false;
+};
+
+}  // namespace
+
+void avvisa_testo(const righe_testo& t, const quadro_testo& q, std::vector<avviso>& avvisi) {
+  avvisi_testo(t, q, avvisi).esegui();
+}
+
+int riga_della_lunghezza(const righe_testo& linea) {
+  int trovata = 0;
+  for (int n = 1; n <= static_cast<int>(linea.righe.size()); ++n) {
+    const voce_chiave* v = chiave_della_riga(campi_di(linea.righe[static_cast<size_t>(n - 1)]).front().testo, linea.testo);
+    if (v != nullptr && v->chiave == "lunghezza percorso") trovata = n;
+  }
+  return trovata;
 }
 
 }  // namespace binario
