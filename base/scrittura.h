@@ -46,6 +46,18 @@ class Scrittore {
   }
   void bytes(std::string_view s) { put(s.data(), s.size()); }
 
+  // The largest run of bytes riserva() hands out.
+  static constexpr size_t kMassimoRiservato = size_t{1} << 14;
+  // The next `n` bytes (at most kMassimoRiservato) of the output, to be
+  // filled in by the caller before any other write: a column of a million
+  // fields is encoded in place rather than a field at a time.
+  unsigned char* riserva(size_t n) {
+    if (usato_ + n > kCapacita) svuota();
+    unsigned char* p = reinterpret_cast<unsigned char*>(buffer_.get()) + usato_;
+    usato_ += n;
+    return p;
+  }
+
   // Writes out what is buffered.
   Status svuota();
   const Status& status() const { return status_; }
