@@ -180,9 +180,27 @@ const voce_chiave* chiave_per_nome(std::string_view nome) {
   return nullptr;
 }
 
+namespace {
+
+// The entry each of the reader's terms stands for, looked up once: the
+// reader asks for every key line of a text, a million-metre line has
+// thousands of them, and the lookup by name compares every key.
+const std::array<const voce_chiave*, kTermini.size()>& voci_dei_termini() {
+  static const std::array<const voce_chiave*, kTermini.size()> voci = [] {
+    std::array<const voce_chiave*, kTermini.size()> v{};
+    for (size_t i = 0; i < kTermini.size(); ++i) v[i] = chiave_per_nome(kTermini[i].chiave);
+    return v;
+  }();
+  return voci;
+}
+
+}  // namespace
+
 const voce_chiave* chiave_di_campo(std::string_view campo, testo_descrizione t) {
-  for (const termini& k : kTermini) {
-    const voce_chiave* v = chiave_per_nome(k.chiave);
+  const auto& voci = voci_dei_termini();
+  for (size_t i = 0; i < kTermini.size(); ++i) {
+    const termini& k = kTermini[i];
+    const voce_chiave* v = voci[i];
     if (v == nullptr || v->testo != t) continue;
     const confronto modo = k.esatto ? confronto::esatto : confronto::qualsiasi_maiuscola;
     if (contiene(campo, k.a, modo) && contiene(campo, k.b, modo)) return v;
