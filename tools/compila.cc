@@ -610,7 +610,7 @@ nlohmann::ordered_json json_compilazione(const esito_compilazione& esito) {
   for (const avviso& a : esito.avvisi)
     avvisi.push_back({{"file", o_null(testo_o_null(a.file))},
                       {"line", a.riga > 0 ? nlohmann::ordered_json(a.riga) : nlohmann::ordered_json(nullptr)},
-                      {"field", a.campi.front()},
+                      {"field", a.campi.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(a.campi.front())},
                       {"fields", a.campi},
                       {"source", o_null(testo_o_null(a.sorgente))},
                       {"message", a.messaggio}});

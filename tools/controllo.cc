@@ -218,8 +218,10 @@ class avvisi_testo {
   }
 
  private:
-  avviso sul_campo(int n, std::string_view riga, int colonna, int fine_colonna, std::string id, std::string messaggio) {
+  avviso sul_campo(int n, std::string_view riga, std::string_view campo, int colonna, int fine_colonna, std::string id,
+                   std::string messaggio) {
     avviso a;
+    a.campi.push_back(utf8_da_cp1252(campo));
     a.file = std::string(t_.percorso);
     a.riga = n;
     a.colonna = colonna;
@@ -234,6 +236,7 @@ class avvisi_testo {
   void intero_file(std::string id, std::string messaggio) {
     avviso a;
     a.file = std::string(t_.percorso);
+    a.campi.emplace_back();
     a.id = std::move(id);
     a.messaggio = std::move(messaggio);
     avvisi_.push_back(std::move(a));
@@ -242,7 +245,7 @@ class avvisi_testo {
   void dopo_la_fine(int n, const campo_riga& primo, int fine) {
     dopo_fine_ = true;
     const std::string_view riga = t_.righe[static_cast<size_t>(n - 1)];
-    avviso a = sul_campo(n, riga, primo.colonna, static_cast<int>(riga.size()) + 1, "testo-dopo-fine",
+    avviso a = sul_campo(n, riga, primo.testo, primo.colonna, static_cast<int>(riga.size()) + 1, "testo-dopo-fine",
                          "c'è del testo dopo \"[fine]\": il file non finisce lì, e le chiavi che seguono vengono "
                          "lette ancora, nell'ultima sezione aperta");
     a.correlati.push_back({std::string(t_.percorso), fine, 1, "\"[fine]\" è qui"});
@@ -254,7 +257,7 @@ class avvisi_testo {
     if (!u) return;
     utf8_ = true;
     const std::string_view byte = riga.substr(u->inizio, u->lunghezza);
-    avviso a = sul_campo(n, riga, static_cast<int>(u->inizio) + 1, static_cast<int>(u->inizio + u->lunghezza) + 1,
+    avviso a = sul_campo(n, riga, byte, static_cast<int>(u->inizio) + 1, static_cast<int>(u->inizio + u->lunghezza) + 1,
                          "testo-utf8",
                          "\"" + utf8_da_cp1252(byte) + "\" sono i byte UTF-8 di \"" + std::string(byte) +
                              "\": il file si legge in Windows-1252 e così finisce nei file binari; salvalo in "
@@ -276,7 +279,7 @@ class avvisi_testo {
     std::string cosa = "\"" + std::string(v.chiave) + "\"";
     if (const std::optional<size_t> i = campo_di_testo(v); i && *i < campi.size())
       cosa += " " + utf8_da_cp1252(campi[*i].testo);
-    avviso a = sul_campo(n, riga, campi[1].colonna, campi[1].fine_colonna, "oltre-fine-linea",
+    avviso a = sul_campo(n, riga, campi[1].testo, campi[1].colonna, campi[1].fine_colonna, "oltre-fine-linea",
                          cosa + " al metro " + utf8_da_cp1252(campi[1].testo) + " è oltre la fine della linea, lunga " +
                              std::to_string(*q_.lunghezza) + " m");
     if (q_.riga_lunghezza > 0)
@@ -298,7 +301,7 @@ class avvisi_testo {
     const int fine = campi.back().fine_colonna;
     const std::string_view intero =
         riga.substr(static_cast<size_t>(nome.colonna - 1), static_cast<size_t>(fine - nome.colonna));
-    avviso a = sul_campo(n, riga, nome.colonna, fine, "virgola-nel-nome",
+    avviso a = sul_campo(n, riga, intero, nome.colonna, fine, "virgola-nel-nome",
                          "la virgola taglia il " + std::string(v.campi[*i - 1].nome) + " a \"" +
                              utf8_da_cp1252(nome.testo) + "\": il resto viene letto come un'altra chiave; per tenere "
                              "la virgola scrivilo tra virgolette");

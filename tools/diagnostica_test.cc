@@ -62,7 +62,12 @@ TEST(BinarioDiagnostica, ErroriDiAutore) {
   for (const auto& voce : fs::directory_iterator(radice)) {
     SCOPED_TRACE(voce.path().filename().string());
     ++casi;
-    EXPECT_EQ(riassunto(compila_caso(voce.path())), leggi(voce.path() / "atteso.txt"));
+    const esito_compilazione e = compila_caso(voce.path());
+    EXPECT_EQ(riassunto(e), leggi(voce.path() / "atteso.txt"));
+    // Every case also renders as text and as JSON: a diagnostic without a
+    // line, a field or a column must not break either.
+    EXPECT_FALSE(testo_diagnostica(e).empty());
+    EXPECT_FALSE(json_compilazione(e).dump().empty());
   }
   EXPECT_GT(casi, 0);
 }
