@@ -12,6 +12,7 @@
 #include "app/form1.h"
 #include "base/nomi_file.h"
 #include "base/arrotonda.h"
+#include "base/testo.h"
 #include "sources/campi.h"
 #include "sources/chiavi.h"
 #include "sources/reader_internal.h"
@@ -144,7 +145,8 @@ void avvisa_forma_chiave(Form1& f, const lettore_campi& campi, const std::string
   const std::string_view k = spoglia_blank(campo);
   if (k == v->chiave || forma_curva(k)) return;
   if (k == "ripetizione segnali 4 codici" || k == "ripetizione segnali 9 codici") return;
-  std::string m = "\"" + std::string(k) + "\" è stata presa per la chiave \"" + std::string(v->chiave) +
+  // Messages are UTF-8; what the author wrote is Windows-1252.
+  std::string m = "\"" + utf8_da_cp1252(k) + "\" è stata presa per la chiave \"" + std::string(v->chiave) +
                   "\", che vi compare solo come parte del testo o con altre maiuscole";
   if (v->sezione == "[curve]")
     m += ": la curva si scrive \"curva\", poi \"d\" (destra) o \"s\" (sinistra), poi una cifra da 1 a 6; una "
@@ -155,7 +157,7 @@ void avvisa_forma_chiave(Form1& f, const lettore_campi& campi, const std::string
 void avvisa_arrotondati(Form1& f, lettore_campi& campi) {
   for (const lettore_campi::posizione_campo& p : campi.arrotondati()) {
     avviso_registrato a{f.origine_corrente, p.riga, p.testo, p.colonna, p.fine_colonna, "decimale-arrotondato",
-                        "\"" + p.testo + "\" ha dei decimali: il valore è stato arrotondato a un numero intero"};
+                        "\"" + utf8_da_cp1252(p.testo) + "\" ha dei decimali: il valore è stato arrotondato a un numero intero"};
     f.avvisi.push_back(std::move(a));
   }
   campi.dimentica_arrotondati();
