@@ -316,13 +316,18 @@ void servizio::esegui() {
   s_->chiudi_tutte();
   s_->osserva->ferma();
   osservo.join();
-  // stop() does nothing until the server is running, which may not be yet.
+  // stop() does nothing until the server is running, which may not be yet;
+  // once it is, one stop() closes the socket, and a second would close it again.
+  bool chiuso = false;
   for (;;) {
     {
       std::lock_guard l(s_->m);
       if (s_->ascolto_finito) break;
     }
-    s_->server.stop();
+    if (!chiuso && s_->server.is_running()) {
+      s_->server.stop();
+      chiuso = true;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   ascolto.join();

@@ -39,9 +39,11 @@ def browser(cartella_profilo):
 
 
 def errori(driver):
-    """The codes of the errors the page shows."""
-    return [e.get_attribute("data-codice")
-            for e in driver.find_elements(By.CSS_SELECTOR, "#diagnostica [data-tipo=errore]")]
+    """The codes of the errors the page shows, read in one step inside the
+    page: an update may replace the list between two calls from here."""
+    return driver.execute_script(
+        "return Array.from(document.querySelectorAll('#diagnostica [data-tipo=errore]'),"
+        " e => e.getAttribute('data-codice'));")
 
 
 def main():
