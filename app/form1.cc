@@ -48,17 +48,14 @@ void Form1::imposta_posizione(int32_t posizione) {
 }
 
 void Form1::occupa(int64_t i, int32_t metro, std::string_view genere) {
-  if (i < 0) return;
-  if (occupanti.size() < griglia_celle.size()) occupanti.resize(griglia_celle.size());
-  if (i >= static_cast<int64_t>(occupanti.size())) return;
-  occupanti[static_cast<size_t>(i)] = {origine_corrente, riga_sorgente, metro, genere};
+  if (i < 0 || i >= static_cast<int64_t>(griglia_celle.size())) return;
+  occupanti[i] = {origine_corrente, riga_sorgente, metro, genere};
 }
 
 std::optional<occupante> Form1::occupante_di(int64_t i) const {
-  if (i < 0 || i >= static_cast<int64_t>(occupanti.size())) return std::nullopt;
-  const occupante& o = occupanti[static_cast<size_t>(i)];
-  if (o.genere.empty()) return std::nullopt;
-  return o;
+  const auto o = occupanti.find(i);
+  if (o == occupanti.end() || o->second.genere.empty()) return std::nullopt;
+  return o->second;
 }
 
 }  // namespace binario

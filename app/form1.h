@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/filesystem.h"
@@ -130,9 +131,11 @@ struct diagnostica_compilazione {
   origine_errore origine_corrente = origine_errore::nessuna;
   int riga_sorgente = 0;            // line of the key line being read
   bool lettura_interrotta = false;  // a reader error ended the reading early
-  // Who placed each grid cell's element, parallel to griglia_celle, so that a
-  // conflict can name the other item; the compiled bytes never read it.
-  std::vector<occupante> occupanti;
+  // Who placed the element of each occupied grid cell, by cell, so that a
+  // conflict can name the other item; the compiled bytes never read it. Only
+  // the cells that hold something are kept: a long line has twenty thousand
+  // cells and a few thousand elements.
+  std::unordered_map<int64_t, occupante> occupanti;
   // How many errors were recorded when the current placement call began.
   size_t errori_alla_posa = 0;
   // The field a "progressiva chilometrica" got wrong, by slot 81 to 83: error

@@ -110,7 +110,7 @@ void tabelle_piccole(Form1& f) {
   f.voci[86].nome = f.numero_treno;
   f.tracciato.crea(f.lunghezza_estesa);
   f.tracciato.poni_origine();
-  for (int32_t m = 2; m <= f.lunghezza_estesa - 2; ++m) f.tracciato.aggiungi(m, 0.5, m);
+  f.tracciato.avanza(0.0001, f.lunghezza_estesa - 3);
 }
 
 struct Scenario {

@@ -77,6 +77,33 @@ TEST_F(FileSystemSuDisco, NewFileNeverOpensWhatIsThere) {
   }
 }
 
+// A file is read whole, at any size up to the limit, and not at all past it.
+TEST_F(FileSystemSuDisco, ReadsWholeFilesUpToTheLimit) {
+  const struct {
+    const char* nome;
+    size_t byte, limite;
+    bool letto;
+  } casi[] = {
+      {"empty", 0, 100, true},
+      {"small", 7, 100, true},
+      {"several reads long", (size_t{1} << 17) + 3, size_t{1} << 20, true},
+      {"at the limit", 4096, 4096, true},
+      {"a byte past it", 4097, 4096, false},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    std::string scritto(c.byte, '\0');
+    for (size_t i = 0; i < c.byte; ++i) scritto[i] = static_cast<char>('a' + i % 26);
+    std::ofstream(dir_ / "testo", std::ios::binary) << scritto;
+    std::string letto = "vecchio";
+    const Status s = file_system_posix().read_file_limited((dir_ / "testo").string(), c.limite, &letto);
+    EXPECT_EQ(s.is_ok(), c.letto) << s.to_string();
+    if (c.letto) {
+      EXPECT_EQ(letto, scritto);
+    }
+  }
+}
+
 // A directory held by one run makes the next wait, then give up; once free
 // it is taken at once.
 TEST_F(FileSystemSuDisco, OneRunHoldsTheDirectory) {

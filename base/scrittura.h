@@ -47,7 +47,7 @@ class Scrittore {
   void bytes(std::string_view s) { put(s.data(), s.size()); }
 
   // The largest run of bytes riserva() hands out.
-  static constexpr size_t kMassimoRiservato = size_t{1} << 14;
+  static constexpr size_t kMassimoRiservato = size_t{1} << 15;
   // The next `n` bytes (at most kMassimoRiservato) of the output, to be
   // filled in by the caller before any other write: a column of a million
   // fields is encoded in place rather than a field at a time.

@@ -9,7 +9,9 @@
  *   leggi NOME BYTE    open, fstat and read the whole file into memory
  *   scrivi NOME BYTE   stat the target, create .NOME.xxxxxx.tmp with
  *                      O_CREAT|O_EXCL|O_NOFOLLOW, write BYTE bytes in blocks
- *                      of 64 KB, fsync, close, rename over NOME
+ *                      of 64 KB (starting the disk's write of each whole
+ *                      megabyte with sync_file_range, as the program does), fsync,
+ *                      close, rename over NOME
  *   rimuovi NOME       unlink
  *
  * The list is read before the clock of the caller matters little: it is a
@@ -107,6 +109,7 @@ static int scrivi(const char* nome, const char* percorso, uint64_t byte) {
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) return fallito("open", temp);
+  uint64_t scritti = 0, avviati = 0;
   for (uint64_t resto = byte; resto > 0;) {
     size_t n = resto < sizeof blocco ? (size_t)resto : sizeof blocco;
     ssize_t w = write(fd, blocco, n);
@@ -115,6 +118,12 @@ static int scrivi(const char* nome, const char* percorso, uint64_t byte) {
       return fallito("write", temp);
     }
     resto -= (uint64_t)w;
+    scritti += (uint64_t)w;
+    const uint64_t fino = scritti >> 20 << 20;
+    if (fino != avviati) {
+      sync_file_range(fd, (off_t)avviati, (off_t)(fino - avviati), SYNC_FILE_RANGE_WRITE);
+      avviati = fino;
+    }
   }
   if (fsync(fd) != 0 && errno != EINVAL && errno != EROFS) return fallito("fsync", temp);
   if (close(fd) != 0) return fallito("close", temp);

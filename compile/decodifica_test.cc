@@ -9,6 +9,7 @@
 #include "base/memfs.h"
 #include "base/scrittura.h"
 #include "compile/output.h"
+#include "testing/compilazione_prova.h"
 
 namespace binario {
 namespace {
@@ -60,16 +61,17 @@ TEST(BinarioDecodifica, RileggeIlTracciatoScritto) {
   tabella_tracciato t;
   t.crea(5);
   t.poni_origine();
-  t.aggiungi(2, 0.0001, 2.0);
-  t.aggiungi(3, -1.5e-7, 2.999999999);  // metres 4 and 5 stay empty
+  t.avanza(0.0001, 1);
+  t.avanza(-0.003, 1);  // metres 4 and 5 stay empty
   const tracciato_decodificato d =
       decodifica_tracciato(scritto([&](Scrittore& w) { scrivi_record_tracciato(w, t); }));
+  const auto p = prova_lettura::punti(t);
   ASSERT_EQ(d.x.size(), 6u);
   ASSERT_EQ(d.y.size(), 6u);
   for (int32_t m = 0; m <= 5; ++m) {
     const auto i = static_cast<size_t>(m);
-    const double vx = t.tipo(m) == tipo::vuoto ? 0 : t.x(m);
-    const double vy = t.tipo(m) == tipo::vuoto ? 0 : t.y(m);
+    const double vx = t.tipo(m) == tipo::vuoto ? 0 : p[i].x;
+    const double vy = t.tipo(m) == tipo::vuoto ? 0 : p[i].y;
     EXPECT_EQ(d.x[i], (elemento_tracciato{t.tipo(m), vx})) << "metro " << m;
     EXPECT_EQ(d.y[i], (elemento_tracciato{t.tipo(m), vy})) << "metro " << m;
   }

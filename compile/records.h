@@ -173,29 +173,17 @@ inline constexpr size_t treno = 86;      // the train's number and values
 }  // namespace slot_voce
 using tabella_voci = std::array<voce, kNumeroVoci>;
 
-// Storage for the plan's columns. A long line's plan fills tens of megabytes,
-// each byte written once; taking that much fresh memory page by small page
-// costs more than tracing and writing the plan, so large columns are asked
-// for in huge pages where the system offers them.
-void* alloca_colonna(size_t byte);
-void libera_colonna(void* p, size_t byte) noexcept;
-
-template <typename T>
-struct allocatore_colonna {
-  using value_type = T;
-  allocatore_colonna() = default;
-  template <typename U>
-  allocatore_colonna(const allocatore_colonna<U>&) noexcept {}
-  T* allocate(size_t n) { return static_cast<T*>(alloca_colonna(n * sizeof(T))); }
-  void deallocate(T* p, size_t n) noexcept { libera_colonna(p, n * sizeof(T)); }
-  friend bool operator==(const allocatore_colonna&, const allocatore_colonna&) { return true; }
-};
-
 // The plan of the track: x and y of the centre line at every whole metre.
 // Its elements are variants. Metres 0 and 1 become integers when the origin
 // is placed; every later metre is computed in turn, as a double, from metre 2
 // upwards; whatever has not been reached stays empty. That order never
 // varies, so the kind of each element follows from how far the plan got.
+//
+// Each metre follows from the two before it and the curvature at it, so the
+// plan keeps only its runs of equal curvature and traces the coordinates
+// again whenever they are read. A long line's coordinates would fill tens of
+// megabytes, each byte written once and read once; fresh memory costs more
+// than tracing them twice.
 class tabella_tracciato {
  public:
   enum class tipo_elemento : uint16_t { vuoto = 0, intero = 2, reale = 5 };
@@ -203,15 +191,18 @@ class tabella_tracciato {
   // Metres 0 to `ultimo_metro`, all empty.
   void crea(int32_t ultimo_metro);
   void distruggi();
-  bool esiste() const { return !x_.empty(); }
-  int32_t ultimo_metro() const { return static_cast<int32_t>(x_.size()) - 1; }
+  bool esiste() const { return ultimo_ >= 0; }
+  int32_t ultimo_metro() const { return ultimo_; }
 
-  // Metre 0 at (0, 0) and metre 1 at (0, 1), as integers.
+  // Metre 0 at (0, 0) and metre 1 at (0, 1), as integers; before any later
+  // metre is traced.
   void poni_origine();
-  // Stores the next metre to be computed (2, then 3, ...). A metre beyond
-  // the last one throws guasto_imprevisto.
-  void aggiungi(int32_t metro, double x, double y);
-  // Metres computed so far, counting from 2.
+  // Traces the next `metri` metres (from 2 upwards), straight when `k` is 0,
+  // turning by `k` per metre otherwise. The metres past the last one are not
+  // traced, and then guasto_imprevisto is thrown, naming the first of them.
+  void avanza(double k, int32_t metri);
+  // The next metre to be traced: the metres computed so far are 2 to this
+  // one less one.
   int32_t prossimo_metro() const { return prossimo_; }
 
   tipo_elemento tipo(int32_t metro) const;
@@ -219,12 +210,57 @@ class tabella_tracciato {
   static constexpr size_t byte_valore(tipo_elemento k) {
     return k == tipo_elemento::intero ? sizeof(int16_t) : k == tipo_elemento::reale ? sizeof(double) : 0;
   }
-  double x(int32_t metro) const { return x_[static_cast<size_t>(metro)]; }
-  double y(int32_t metro) const { return y_[static_cast<size_t>(metro)]; }
+  // The value of metre 0 or 1 once the origin is placed.
+  static double valore_origine(int32_t metro, bool y) { return y && metro == 1 ? 1 : 0; }
+
+  struct punto {
+    double x, y;
+  };
+  // Where a tracing of the plan stands: the two metres before the next one
+  // and the next one's place among the runs. Tracings from copies of a state
+  // go on independently of each other.
+  struct stato {
+    punto p1, p2;  // metres m - 1 and m - 2
+    size_t tratto = 0;
+    int32_t nel_tratto = 0;
+  };
+  // Before metre 2.
+  stato inizio() const { return {{0, origine_ ? 1.0 : 0.0}, {0, 0}, 0, 0}; }
+  // The metre after `s`, which moves on to it: the one before it plus the
+  // last step, the step turned by k when k is not 0. At most as many times
+  // from the start as metres were traced.
+  punto passo(stato& s) const {
+    const tratto& t = tratti_[s.tratto];
+    const double dx = s.p1.x - s.p2.x;
+    const double dy = s.p1.y - s.p2.y;
+    const punto p = t.k == 0 ? punto{s.p1.x + dx, s.p1.y + dy}
+                             : punto{s.p1.x + dx + t.k * dy, s.p1.y + dy - t.k * dx};
+    s.p2 = s.p1;
+    s.p1 = p;
+    if (++s.nel_tratto == t.metri) {
+      ++s.tratto;
+      s.nel_tratto = 0;
+    }
+    return p;
+  }
+  // Calls f(x, y) for every computed metre, from 2 upwards.
+  template <typename F>
+  void percorri(F&& f) const {
+    stato s = inizio();
+    for (int32_t m = 2; m < prossimo_; ++m) {
+      const punto p = passo(s);
+      f(p.x, p.y);
+    }
+  }
 
  private:
-  std::vector<double, allocatore_colonna<double>> x_;
-  std::vector<double, allocatore_colonna<double>> y_;
+  struct tratto {
+    double k;
+    int32_t metri;
+  };
+
+  std::vector<tratto> tratti_;
+  int32_t ultimo_ = -1;
   bool origine_ = false;
   int32_t prossimo_ = 2;
 };

@@ -1,5 +1,6 @@
 // The description reader: the line description file, then (servizio.cc)
 // the service description file.
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -281,7 +282,7 @@ class lettura_linea {
     f_.lunghezza_estesa = estesa;
     f_.numero_celle = static_cast<int32_t>(celle);
     f_.griglia_celle.assign(static_cast<size_t>(celle) + 1, cella{});
-    f_.occupanti.assign(f_.griglia_celle.size(), occupante{});
+    f_.occupanti.clear();
     if (f_.scrivi_tracciato != 0) f_.tracciato.crea(estesa);
     return esito::avanti;
   }
@@ -400,31 +401,32 @@ class lettura_linea {
     if (!trovata) return termina(103, {}, 0);
     if (contiene(campo, "s", kQualsiasi)) k = -k;
     f_.curvatura = k;
-    while (f_.metro_tracciato <= p)
-      if (!passo(0)) return termina(103);
-    const int64_t fine = int64_t{p} + d;
-    while (f_.metro_tracciato <= fine)
-      if (!passo(f_.curvatura)) return termina(103);
+    if (!passi_fino_a(p, 0)) return termina(103);
+    if (!passi_fino_a(int64_t{p} + d, f_.curvatura)) return termina(103);
     return esito::avanti;
   }
 
-  // One metre of the plan, straight when k is 0. False once the plan has
-  // passed the last metre a curve may reach.
-  bool passo(double k) {
-    passo_tracciato(k);
+  // The metres of the plan up to `a`, straight when k is 0; none when the
+  // plan is already past it. False once the plan has passed the last metre a
+  // curve may reach: it stops after tracing the metre beyond it.
+  bool passi_fino_a(int64_t a, double k) {
+    const int32_t m = f_.metro_tracciato;
+    if (m > a) return true;
+    const int64_t ultimo = std::min<int64_t>(a, std::max(m, kUltimoMetroCurve));
+    traccia(k, static_cast<int32_t>(ultimo - m + 1));
     return f_.metro_tracciato <= kUltimoMetroCurve;
   }
 
-  void passo_tracciato(double k) {
-    const int32_t m = f_.metro_tracciato;
-    const tabella_tracciato& t = f_.tracciato;
-    const double dx = t.x(m - 1) - t.x(m - 2);
-    const double dy = t.y(m - 1) - t.y(m - 2);
-    if (k == 0)
-      f_.tracciato.aggiungi(m, t.x(m - 1) + dx, t.y(m - 1) + dy);
-    else
-      f_.tracciato.aggiungi(m, t.x(m - 1) + dx + k * dy, t.y(m - 1) + dy - k * dx);
-    f_.metro_tracciato = m + 1;
+  // `n` metres of the plan. Past the plan's last metre the table throws,
+  // having traced the metres that fit: the plan keeps them.
+  void traccia(double k, int32_t n) {
+    try {
+      f_.tracciato.avanza(k, n);
+    } catch (...) {
+      f_.metro_tracciato = f_.tracciato.prossimo_metro();
+      throw;
+    }
+    f_.metro_tracciato = f_.tracciato.prossimo_metro();
   }
 
   esito montagna() {
@@ -473,8 +475,8 @@ class lettura_linea {
   void finisci() {
     elimina(f_, percorso_);
     pendenza_fino_a(f_.numero_celle - 2);
-    if (f_.scrivi_tracciato != 0)
-      while (f_.metro_tracciato <= f_.lunghezza_estesa - 2) passo_tracciato(0);
+    if (f_.scrivi_tracciato != 0 && f_.metro_tracciato <= f_.lunghezza_estesa - 2)
+      traccia(0, f_.lunghezza_estesa - 2 - f_.metro_tracciato + 1);
   }
 
   esito termina(int32_t codice, std::optional<int32_t> posizione = {}, std::optional<size_t> campo = {}) {

@@ -15,6 +15,7 @@ namespace {
 
 using prova_lettura::banco;
 using prova_lettura::linea;
+using prova_lettura::punti;
 using prova_lettura::righe;
 
 std::string con_lunghezza(const std::string& l) {
@@ -192,10 +193,11 @@ TEST(LetturaLinea, ACurveTurnsByTheDigitAndSideOfItsKey) {
     SCOPED_TRACE(c.chiave);
     ASSERT_EQ(b.f.codice_errore, 0);
     EXPECT_DOUBLE_EQ(b.f.curvatura, c.x);
-    EXPECT_EQ(b.f.tracciato.x(10), 0);
-    EXPECT_EQ(b.f.tracciato.y(10), 10);
-    EXPECT_DOUBLE_EQ(b.f.tracciato.x(11), c.x);
-    EXPECT_DOUBLE_EQ(b.f.tracciato.y(11), 11);
+    const auto p = punti(b.f.tracciato);
+    EXPECT_EQ(p[10].x, 0);
+    EXPECT_EQ(p[10].y, 10);
+    EXPECT_DOUBLE_EQ(p[11].x, c.x);
+    EXPECT_DOUBLE_EQ(p[11].y, 11);
   }
 }
 
@@ -213,7 +215,7 @@ TEST(LetturaLinea, ThePlanRunsStraightToTwoMetresBeforeItsEnd) {
   EXPECT_EQ(t.tipo(36000), tipo::vuoto);
   // The second curve starts behind the plan: it has no metre of its own.
   EXPECT_EQ(b.f.metro_tracciato, 35999);
-  EXPECT_GT(t.x(751), 0.0);
+  EXPECT_GT(punti(t)[751].x, 0.0);
 }
 
 TEST(LetturaLinea, WithoutAPlanCurvesAreNotHandledNorWarnedAbout) {

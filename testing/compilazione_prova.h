@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/form1.h"
 #include "base/memfs.h"
@@ -29,6 +30,19 @@ inline std::string righe(std::initializer_list<std::string_view> r) {
 // "[generale]" part.
 inline std::string linea(std::string_view sezioni) {
   return righe({"[generale]", "lunghezza percorso,    29000", "[curve]"}) + std::string(sezioni);
+}
+
+// The plan's coordinates, one a metre from metre 0: the origin's, then the
+// traced ones.
+struct punto_piano {
+  double x, y;
+};
+inline std::vector<punto_piano> punti(const tabella_tracciato& t) {
+  std::vector<punto_piano> p;
+  for (int32_t m = 0; m < 2; ++m)
+    p.push_back({tabella_tracciato::valore_origine(m, false), tabella_tracciato::valore_origine(m, true)});
+  t.percorri([&](double x, double y) { p.push_back({x, y}); });
+  return p;
 }
 
 inline const std::string kServizioVuoto = "[generale]\r\n[fine]\r\n";
