@@ -42,6 +42,13 @@ void Form1::imposta_errore(int32_t codice) {
   errori.push_back(e);
 }
 
+void Form1::registra_avviso(avviso_registrato a) {
+  if (avvisi.size() < kMassimoAvvisi)
+    avvisi.push_back(std::move(a));
+  else
+    ++avvisi_tralasciati;
+}
+
 void Form1::imposta_posizione(int32_t posizione) {
   posizione_errore = posizione;
   if (!errori.empty()) errori.back().posizione = posizione;

@@ -78,6 +78,9 @@ struct avviso_registrato {
 // The state of one compile, by concern. Each group is reset as a whole by
 // assigning it a fresh value, so a field added to a group is reset with it.
 
+// The most warnings a compile keeps.
+inline constexpr size_t kMassimoAvvisi = 1000;
+
 // Who the scenario is and where its files go; given to the constructor and
 // never reset.
 // Windows-1252 bytes, as the records and the competition codes take them.
@@ -128,6 +131,9 @@ struct diagnostica_compilazione {
   int32_t codice_errore = 0;
   std::vector<errore_registrato> errori;
   std::vector<avviso_registrato> avvisi;
+  // Warnings past kMassimoAvvisi, counted and not kept: a text of a million
+  // stray lines must not take gigabytes to say so.
+  size_t avvisi_tralasciati = 0;
   origine_errore origine_corrente = origine_errore::nessuna;
   int riga_sorgente = 0;            // line of the key line being read
   bool lettura_interrotta = false;  // a reader error ended the reading early
@@ -187,6 +193,9 @@ class Form1 : public identita_scenario,
   void occupa(int64_t i, int32_t metro, std::string_view genere);
   // The item holding cell `i`, when one was noted.
   std::optional<occupante> occupante_di(int64_t i) const;
+
+  // Keeps a warning, or counts it past kMassimoAvvisi.
+  void registra_avviso(avviso_registrato a);
 
   // Sets codice_errore and records the error, with the current origin and
   // source line and no position.

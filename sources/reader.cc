@@ -121,13 +121,13 @@ void avvisa_se_sconosciuta(Form1& f, const lettore_campi& campi, const std::stri
       if (distanza(s, spoglia_blank(campo)) == 0 && s.size() == spoglia_blank(campo).size()) return;
     a.id = "sezione-sconosciuta";
   }
-  f.avvisi.push_back(std::move(a));
+  f.registra_avviso(std::move(a));
 }
 
 void avvisa(Form1& f, const lettore_campi& campi, size_t indice, std::string id, std::string messaggio) {
   const lettore_campi::posizione_campo& p = campi.campo(indice);
   avviso_registrato a{f.origine_corrente, p.riga, p.testo, p.colonna, p.fine_colonna, std::move(id), std::move(messaggio)};
-  f.avvisi.push_back(std::move(a));
+  f.registra_avviso(std::move(a));
 }
 
 namespace {
@@ -159,7 +159,7 @@ void avvisa_arrotondati(Form1& f, lettore_campi& campi) {
   for (const lettore_campi::posizione_campo& p : campi.arrotondati()) {
     avviso_registrato a{f.origine_corrente, p.riga, p.testo, p.colonna, p.fine_colonna, "decimale-arrotondato",
                         "\"" + utf8_da_cp1252(p.testo) + "\" ha dei decimali: il valore è stato arrotondato a un numero intero"};
-    f.avvisi.push_back(std::move(a));
+    f.registra_avviso(std::move(a));
   }
   campi.dimentica_arrotondati();
 }

@@ -53,7 +53,7 @@ class lettura_servizio {
     avviso_registrato a{f_.origine_corrente, 0, "", 0, 0, "generale-mancante",
                         "il file del servizio non ha la sezione \"[generale]\": nessuna sua riga è stata letta "
                         "(niente stazioni, segnali né velocità)"};
-    f_.avvisi.push_back(std::move(a));
+    f_.registra_avviso(std::move(a));
   }
 
   esito chiavi() {

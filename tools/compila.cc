@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
 
 #include "app/form1.h"
 #include "base/nomi_file.h"
@@ -300,6 +305,7 @@ void raccogli(const Form1& form, const contesto& c, esito_compilazione& esito) {
   esito.lettura_interrotta = form.lettura_interrotta;
   raccogli_errori(form, c, esito);
   raccogli_avvisi(form, c, esito);
+  if (form.avvisi_tralasciati > 0) esito.troncato = true;
 }
 
 std::string nota_interruzione(const diagnostica& d, const std::string& percorso_linea) {
@@ -402,9 +408,11 @@ void controlla_il_resto(const sorgente& linea, const sorgente& servizio, std::op
     }
   }
   std::vector<diagnostica> errori;
-  if (da_linea && linea.testo) controlla_righe(righe_di(linea, testo_descrizione::linea), *da_linea, errori, esito.avvisi);
+  bool completo = true;
+  if (da_linea && linea.testo)
+    completo &= controlla_righe(righe_di(linea, testo_descrizione::linea), *da_linea, errori, esito.avvisi);
   if (da_servizio && servizio.testo)
-    controlla_righe(righe_di(servizio, testo_descrizione::servizio), *da_servizio, errori, esito.avvisi);
+    completo &= controlla_righe(righe_di(servizio, testo_descrizione::servizio), *da_servizio, errori, esito.avvisi);
   for (diagnostica& d : errori) esito.errori.push_back(std::move(d));
 
   quadro_testo q{lunghezza, linea.percorso, 0, 0};
@@ -412,26 +420,31 @@ void controlla_il_resto(const sorgente& linea, const sorgente& servizio, std::op
     const righe_testo t = righe_di(linea, testo_descrizione::linea);
     q.riga_lunghezza = riga_della_lunghezza(t);
     q.arresto = da_linea.value_or(1) - 1;
-    avvisa_testo(t, q, esito.avvisi);
+    completo &= avvisa_testo(t, q, esito.avvisi);
   }
   if (servizio.testo) {
     q.arresto = da_servizio.value_or(1) - 1;
-    avvisa_testo(righe_di(servizio, testo_descrizione::servizio), q, esito.avvisi);
+    completo &= avvisa_testo(righe_di(servizio, testo_descrizione::servizio), q, esito.avvisi);
   }
+  if (!completo) esito.troncato = true;
 }
 
 // One mistake, one diagnostic: what the whole-text pass names exactly, the
 // reader saw only by its effect (a file without "[generale]", the cut-off
 // rest of a name read as a key); an item past the grid is an error already.
 void togli_doppioni(esito_compilazione& esito) {
-  auto errore_su = [&esito](const avviso& a) {
-    return std::any_of(esito.errori.begin(), esito.errori.end(),
-                       [&a](const diagnostica& d) { return d.file == a.file && d.riga == a.riga; });
-  };
-  auto vale_per = [&esito](const avviso& a, std::string_view id, bool stessa_riga) {
-    return std::any_of(esito.avvisi.begin(), esito.avvisi.end(), [&](const avviso& b) {
-      return b.id == id && b.file == a.file && (!stessa_riga || b.riga == a.riga);
-    });
+  // Noted once, before anything is taken away, and looked up per warning: a
+  // long text may carry a warning on every line and an error on many.
+  std::set<std::pair<std::string, int>> errori;                 // file, line
+  std::set<std::tuple<std::string, std::string, int>> avvisi;  // id, file, line (0: any line)
+  for (const diagnostica& d : esito.errori) errori.emplace(d.file, d.riga);
+  for (const avviso& b : esito.avvisi) {
+    avvisi.emplace(b.id, b.file, b.riga);
+    avvisi.emplace(b.id, b.file, 0);
+  }
+  auto errore_su = [&](const avviso& a) { return errori.count({a.file, a.riga}) != 0; };
+  auto vale_per = [&](const avviso& a, std::string_view id, bool stessa_riga) {
+    return avvisi.count({std::string(id), a.file, stessa_riga ? a.riga : 0}) != 0;
   };
   std::erase_if(esito.avvisi, [&](const avviso& a) {
     if (a.id == "generale-mancante") return vale_per(a, "file-vuoto", false) || vale_per(a, "senza-chiavi", false);
@@ -559,6 +572,9 @@ std::string testo_diagnostica(const esito_compilazione& esito) {
   if (esito.guasto) out += "compilazione interrotta da un errore di file; ";
   out += plurale(esito.errori.size(), "errore", "errori", "nessun errore") + ", " +
          plurale(esito.avvisi.size(), "avviso", "avvisi", "nessun avviso");
+  if (esito.troncato)
+    out += " (troppi: se ne mostrano al più " + std::to_string(kMassimoAvvisi) +
+           " per tipo, gli altri non sono stati cercati o tenuti)";
   if (esito.codice_errore != 0)
     out += "; codice_errore " + std::to_string(esito.codice_errore) + ", posizione_errore " +
            std::to_string(esito.posizione_errore);
@@ -632,6 +648,7 @@ nlohmann::ordered_json json_compilazione(const esito_compilazione& esito) {
           {"reading_stopped", esito.lettura_interrotta},
           {"errors", errori},
           {"warnings", avvisi},
+          {"truncated", esito.troncato},
           {"files", esito.file_scritti},
           {"failure", o_null(esito.guasto)}};
 }

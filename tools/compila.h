@@ -77,6 +77,8 @@ struct esito_compilazione {
   bool lettura_interrotta = false;
   std::vector<diagnostica> errori;
   std::vector<avviso> avvisi;
+  // Some diagnostics were not kept: each kind stops at kMassimoAvvisi.
+  bool troncato = false;
   std::vector<std::string> file_scritti;  // names, in the order written
   std::optional<std::string> guasto;      // a failed file operation
 };

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "app/form1.h"
 #include "sources/campi.h"
 #include "tools/messaggi.h"
 #include "base/testo.h"
@@ -48,10 +49,20 @@ bool numero(std::string_view t, double& v) {
   return ec == std::errc() && fine == t.data() + t.size();
 }
 
+// Diagnostics are kept up to kMassimoAvvisi of each kind: a text of a
+// million stray lines must not take gigabytes, nor its minutes, to say so.
+template <typename T>
+bool pieno(const std::vector<T>& v) {
+  return v.size() >= kMassimoAvvisi;
+}
+
 class controllo {
  public:
   controllo(const righe_testo& t, std::vector<diagnostica>& errori, std::vector<avviso>& avvisi)
       : t_(t), errori_(errori), avvisi_(avvisi) {}
+
+  // False once something found was not kept.
+  bool completo() const { return completo_; }
 
   void riga(int n) {
     n_ = n;
@@ -61,6 +72,10 @@ class controllo {
     if (primo.empty() || primo.find('-') != std::string_view::npos || e_intestazione(primo)) return;
     const voce_chiave* v = chiave_di_campo(primo, t_.testo);
     if (v == nullptr) {
+      if (pieno(avvisi_)) {
+        completo_ = false;
+        return;
+      }
       avviso a = nuovo_avviso(campi.front(), "chiave-sconosciuta",
                               "\"" + utf8_da_cp1252(primo) + "\" " + std::string(kMessaggioChiaveIgnorata));
       std::vector<std::string> nomi;
@@ -139,7 +154,10 @@ class controllo {
   void errore(int32_t codice, const campo_riga& c, std::string id, const std::string& messaggio) {
     diagnostica d = sul_campo<diagnostica>(c, std::move(id), messaggio);
     d.codice = codice;
-    errori_.push_back(std::move(d));
+    if (pieno(errori_))
+      completo_ = false;
+    else
+      errori_.push_back(std::move(d));
   }
 
   const righe_testo& t_;
@@ -147,14 +165,20 @@ class controllo {
   std::vector<avviso>& avvisi_;
   int n_ = 0;
   std::string_view sorgente_;
+  bool completo_ = true;
 };
 
 }  // namespace
 
-void controlla_righe(const righe_testo& t, int dalla_riga, std::vector<diagnostica>& errori,
+bool controlla_righe(const righe_testo& t, int dalla_riga, std::vector<diagnostica>& errori,
                      std::vector<avviso>& avvisi) {
   controllo c(t, errori, avvisi);
-  for (int n = std::max(dalla_riga, 1); n <= static_cast<int>(t.righe.size()); ++n) c.riga(n);
+  for (int n = std::max(dalla_riga, 1); n <= static_cast<int>(t.righe.size()); ++n) {
+    // Nothing more could be kept: the rest is not looked at.
+    if (pieno(errori) && pieno(avvisi)) return false;
+    c.riga(n);
+  }
+  return c.completo();
 }
 
 namespace {
@@ -201,6 +225,10 @@ class avvisi_testo {
     bool chiavi = false;
     int fine = 0;
     for (int n = 1; n <= static_cast<int>(t_.righe.size()); ++n) {
+      if (pieno(avvisi_)) {
+        completo_ = false;
+        break;
+      }
       const std::string_view riga = t_.righe[static_cast<size_t>(n - 1)];
       const std::vector<campo_riga> campi = campi_di(riga);
       if (fine != 0 && !vuota(riga) && !dopo_fine_) dopo_la_fine(n, campi.front(), fine);
@@ -217,7 +245,17 @@ class avvisi_testo {
                                   "(le elenca \"binario explain --reference\")");
   }
 
+ // False once something found was not kept.
+  bool completo() const { return completo_; }
+
  private:
+  void tieni(avviso a) {
+    if (pieno(avvisi_))
+      completo_ = false;
+    else
+      avvisi_.push_back(std::move(a));
+  }
+
   avviso sul_campo(int n, std::string_view riga, std::string_view campo, int colonna, int fine_colonna, std::string id,
                    std::string messaggio) {
     avviso a;
@@ -239,7 +277,7 @@ class avvisi_testo {
     a.campi.emplace_back();
     a.id = std::move(id);
     a.messaggio = std::move(messaggio);
-    avvisi_.push_back(std::move(a));
+    tieni(std::move(a));
   }
 
   void dopo_la_fine(int n, const campo_riga& primo, int fine) {
@@ -249,7 +287,7 @@ class avvisi_testo {
                          "c'è del testo dopo \"[fine]\": il file non finisce lì, e le chiavi che seguono vengono "
                          "lette ancora, nell'ultima sezione aperta");
     a.correlati.push_back({std::string(t_.percorso), fine, 1, "\"[fine]\" è qui"});
-    avvisi_.push_back(std::move(a));
+    tieni(std::move(a));
   }
 
   void utf8(int n, std::string_view riga, const std::vector<campo_riga>& campi) {
@@ -269,7 +307,7 @@ class avvisi_testo {
       const conversione_cp1252 inteso = converti_cp1252(c.testo);
       if (!inteso.rifiuto) a.suggerimento = std::string(c.testo);
     }
-    avvisi_.push_back(std::move(a));
+    tieni(std::move(a));
   }
 
   void oltre_la_fine(int n, std::string_view riga, const std::vector<campo_riga>& campi, const voce_chiave& v) {
@@ -285,7 +323,7 @@ class avvisi_testo {
     if (q_.riga_lunghezza > 0)
       a.correlati.push_back({std::string(q_.file_lunghezza), q_.riga_lunghezza, std::nullopt,
                              "la lunghezza della linea è data qui"});
-    avvisi_.push_back(std::move(a));
+    tieni(std::move(a));
   }
 
   // A comma inside an unquoted name ends it there: the rest is read as the
@@ -306,7 +344,7 @@ class avvisi_testo {
                              utf8_da_cp1252(nome.testo) + "\": il resto viene letto come un'altra chiave; per tenere "
                              "la virgola scrivilo tra virgolette");
     a.suggerimento = "\"" + utf8_da_cp1252(intero) + "\"";
-    avvisi_.push_back(std::move(a));
+    tieni(std::move(a));
   }
 
   const righe_testo& t_;
@@ -314,12 +352,15 @@ class avvisi_testo {
   std::vector<avviso>& avvisi_;
   bool utf8_ = false;
   bool dopo_fine_ = false;
+  bool completo_ = true;
 };
 
 }  // namespace
 
-void avvisa_testo(const righe_testo& t, const quadro_testo& q, std::vector<avviso>& avvisi) {
-  avvisi_testo(t, q, avvisi).esegui();
+bool avvisa_testo(const righe_testo& t, const quadro_testo& q, std::vector<avviso>& avvisi) {
+  avvisi_testo a(t, q, avvisi);
+  a.esegui();
+  return a.completo();
 }
 
 int riga_della_lunghezza(const righe_testo& linea) {

@@ -21,8 +21,9 @@ struct righe_testo {
 };
 
 // Checks lines `dalla_riga` (from 1) to the end and appends what it finds,
-// each marked dopo_arresto.
-void controlla_righe(const righe_testo& t, int dalla_riga, std::vector<diagnostica>& errori,
+// each marked dopo_arresto. Each list is kept to kMassimoAvvisi entries;
+// false when something found was not kept or lines were left unchecked.
+bool controlla_righe(const righe_testo& t, int dalla_riga, std::vector<diagnostica>& errori,
                      std::vector<avviso>& avvisi);
 
 // What a whole text shows and none of its key lines does by itself: an
@@ -35,7 +36,8 @@ struct quadro_testo {
   int riga_lunghezza = 0;
   int arresto = 0;                   // the reading of this text stopped at this line (0: it did not)
 };
-void avvisa_testo(const righe_testo& t, const quadro_testo& q, std::vector<avviso>& avvisi);
+// False when a warning found was not kept (`avvisi` holds kMassimoAvvisi).
+bool avvisa_testo(const righe_testo& t, const quadro_testo& q, std::vector<avviso>& avvisi);
 
 // The line of the line text that gives its length, 0 when none does.
 int riga_della_lunghezza(const righe_testo& linea);

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/form1.h"
 #include "base/memfs.h"
 #include "compile/codici.h"
 #include "sources/chiavi.h"
@@ -105,6 +106,48 @@ TEST(BinarioDiagnostica, CaratteriDiControlloEscapati) {
   const std::string t = testo_diagnostica(compila(disco, {"/d", "Prova", "7", true}));
   EXPECT_EQ(t.find('\x1b'), std::string::npos) << t;
   EXPECT_NE(t.find("pend\\x1b[31menza"), std::string::npos) << t;
+}
+
+// However many mistakes a text holds, at most kMassimoAvvisi diagnostics of
+// each kind are kept, and the summary and the JSON say that others were not:
+// a text of a million stray lines must not take gigabytes or hours.
+TEST(BinarioDiagnostica, TroppeDiagnosticheSonoTroncate) {
+  auto ripeti = [](const char* riga, int volte) {
+    std::string t;
+    for (int i = 0; i < volte; ++i) t += riga;
+    return t;
+  };
+  const struct {
+    const char* nome;
+    std::string linea;
+    size_t avvisi, errori;
+    bool troncato;
+  } casi[] = {
+      {"a few stray lines", "[generale]\r\nlunghezza percorso, 5000\r\n[curve]\r\n" + ripeti("zz\r\n", 10) + "[fine]\r\n",
+       10, 0, false},
+      {"stray lines past the limit",
+       "[generale]\r\nlunghezza percorso, 5000\r\n[curve]\r\n" + ripeti("zz\r\n", 1500) + "[fine]\r\n",
+       kMassimoAvvisi, 0, true},
+      {"bad values after the reading stopped",
+       "[generale]\r\nlunghezza percorso, 1000001\r\n[curve]\r\n" + ripeti("pendenza, x, 0\r\n", 1500) + "[fine]\r\n",
+       0, kMassimoAvvisi + 1, true},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    MemFileSystem disco;
+    disco.files()["/d/Prova_linea.txt"] = c.linea;
+    disco.files()["/d/Prova_7-.txt"] = "[generale]\r\n[fine]\r\n";
+    const esito_compilazione e = compila(disco, {"/d", "Prova", "7", true});
+    size_t chiavi_sconosciute = 0;
+    for (const avviso& a : e.avvisi) chiavi_sconosciute += a.riga > 3 && a.campi.front() == "zz";
+    EXPECT_EQ(chiavi_sconosciute, c.avvisi);
+    EXPECT_EQ(e.errori.size(), c.errori);
+    EXPECT_LE(e.avvisi.size(), kMassimoAvvisi);
+    EXPECT_EQ(e.troncato, c.troncato);
+    EXPECT_EQ(testo_diagnostica(e).find("(troppi: se ne mostrano al più 1000 per tipo") != std::string::npos,
+              c.troncato);
+    EXPECT_EQ(json_compilazione(e)["truncated"], c.troncato);
+  }
 }
 
 TEST(BinarioDiagnostica, JsonAggiungeIDettagli) {
