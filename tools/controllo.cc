@@ -42,6 +42,30 @@ std::vector<campo_riga> campi_di(std::string_view riga) {
   return out;
 }
 
+// The reader ends a number at a blank as well as at a comma, so that
+// "10   29   40" are three values; a text field runs to the comma.
+std::vector<campo_riga> come_legge_il_lettore(const std::vector<campo_riga>& campi, const voce_chiave& v) {
+  std::vector<campo_riga> out{campi.front()};
+  size_t atteso = 0;  // the key's field the next value is for
+  for (size_t j = 1; j < campi.size(); ++j) {
+    const campo_riga& c = campi[j];
+    const bool testo = atteso < v.campi.size() && v.campi[atteso].tipo.find("testo") != std::string_view::npos;
+    if (testo || c.testo.find_first_of(" \t") == std::string_view::npos) {
+      out.push_back(c);
+      ++atteso;
+      continue;
+    }
+    for (size_t i = 0; i < c.testo.size();) {
+      while (i < c.testo.size() && (c.testo[i] == ' ' || c.testo[i] == '\t')) ++i;
+      const size_t da = i;
+      while (i < c.testo.size() && c.testo[i] != ' ' && c.testo[i] != '\t') ++i;
+      out.push_back({c.colonna + static_cast<int>(da), c.colonna + static_cast<int>(i), c.testo.substr(da, i - da)});
+      ++atteso;
+    }
+  }
+  return out;
+}
+
 bool numero(std::string_view t, double& v) {
   if (!t.empty() && t.front() == '+') t.remove_prefix(1);
   if (t.empty()) return false;
@@ -67,8 +91,8 @@ class controllo {
   void riga(int n) {
     n_ = n;
     sorgente_ = t_.righe[static_cast<size_t>(n - 1)];
-    const std::vector<campo_riga> campi = campi_di(sorgente_);
-    const std::string_view primo = campi.front().testo;
+    const std::vector<campo_riga> separati = campi_di(sorgente_);
+    const std::string_view primo = separati.front().testo;
     if (primo.empty() || primo.find('-') != std::string_view::npos || e_intestazione(primo)) return;
     const voce_chiave* v = chiave_di_campo(primo, t_.testo);
     if (v == nullptr) {
@@ -76,7 +100,7 @@ class controllo {
         completo_ = false;
         return;
       }
-      avviso a = nuovo_avviso(campi.front(), "chiave-sconosciuta",
+      avviso a = nuovo_avviso(separati.front(), "chiave-sconosciuta",
                               "\"" + utf8_da_cp1252(primo) + "\" " + std::string(kMessaggioChiaveIgnorata));
       std::vector<std::string> nomi;
       for (const voce_chiave& k : tabella_chiavi())
@@ -88,6 +112,7 @@ class controllo {
       avvisi_.push_back(std::move(a));
       return;
     }
+    const std::vector<campo_riga> campi = come_legge_il_lettore(separati, *v);
     for (size_t i = 1; i <= v->campi.size(); ++i) {
       const campo_chiave& k = v->campi[i - 1];
       if (i >= campi.size()) {
