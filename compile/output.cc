@@ -8,7 +8,6 @@
 
 #include "app/form1.h"
 #include "base/nomi_file.h"
-#include "base/status.h"
 
 namespace binario {
 
@@ -57,39 +56,6 @@ void scrivi_elemento(Scrittore& w, tabella_tracciato::tipo_elemento k, double v)
     w.f64(v);
 }
 
-// A run of `n` elements of one kind, each encoded in place a block at a
-// time, since a long plan has a million of them. Every block is asked for
-// at the size of the elements it will hold, so none is left part empty.
-class serie {
- public:
-  serie(Scrittore& w, tabella_tracciato::tipo_elemento k, int32_t n)
-      : w_(w), k_(k), passo_(2 + tabella_tracciato::byte_valore(k)), restanti_(n) {}
-  int32_t restanti() const { return restanti_; }
-
-  void elemento(double v) {
-    if (restanti_ <= 0) throw guasto_imprevisto("tracciato: un elemento oltre la colonna");
-    if (nel_blocco_ == 0) blocco();
-    scrivi_le16(p_, static_cast<uint16_t>(k_));
-    if (k_ == tabella_tracciato::tipo_elemento::reale) scrivi_le64(p_ + 2, v);
-    p_ += passo_;
-    --nel_blocco_;
-    --restanti_;
-  }
-
- private:
-  void blocco() {
-    nel_blocco_ = std::min(static_cast<int32_t>(Scrittore::kMassimoRiservato / passo_), restanti_);
-    p_ = w_.riserva(static_cast<size_t>(nel_blocco_) * passo_);
-  }
-
-  Scrittore& w_;
-  const tabella_tracciato::tipo_elemento k_;
-  const size_t passo_;
-  int32_t restanti_;
-  int32_t nel_blocco_ = 0;
-  unsigned char* p_ = nullptr;
-};
-
 using stato = tabella_tracciato::stato;
 
 // The states noted while tracing the x column: one every kTappa metres, so
@@ -97,50 +63,64 @@ using stato = tabella_tracciato::stato;
 // Each tracing waits on its own last result; kCatene of them in one loop take
 // about the time of one.
 constexpr int32_t kCatene = 4;
-constexpr int32_t kTappa = static_cast<int32_t>(Scrittore::kMassimoRiservato / (kCatene * 10));
+constexpr size_t kPasso = 10;  // a computed element: its kind and a double
+constexpr int32_t kTappa = static_cast<int32_t>(Scrittore::kMassimoRiservato / (kCatene * kPasso));
+constexpr auto kReale = static_cast<uint16_t>(tabella_tracciato::tipo_elemento::reale);
+
+// `n` empty elements, their 2-byte kind alone, encoded in place a block at a
+// time.
+static_assert(static_cast<uint16_t>(tabella_tracciato::tipo_elemento::vuoto) == 0, "an empty element is two zero bytes");
+void scrivi_vuoti(Scrittore& w, int32_t n) {
+  constexpr auto kPerBlocco = static_cast<int32_t>(Scrittore::kMassimoRiservato / 2);
+  for (int32_t fatti = 0; fatti < n;) {
+    const int32_t quanti = std::min(kPerBlocco, n - fatti);
+    std::memset(w.riserva(static_cast<size_t>(quanti) * 2), 0, static_cast<size_t>(quanti) * 2);
+    fatti += quanti;
+  }
+}
+
+// `quanti` computed elements traced on from `s`, x or y, into the next
+// reserved block. The state stays in a local copy through the loop, out of
+// reach of the bytes written.
+void scrivi_tratto(Scrittore& w, const tabella_tracciato& t, stato& s, int32_t quanti, bool y) {
+  unsigned char* p = w.riserva(static_cast<size_t>(quanti) * kPasso);
+  stato c = s;
+  for (int32_t i = 0; i < quanti; ++i, p += kPasso) {
+    const tabella_tracciato::punto q = t.passo(c);
+    scrivi_le16(p, kReale);
+    scrivi_le64(p + 2, y ? q.y : q.x);
+  }
+  s = c;
+}
 
 // Metres 0 and 1 are the origin's integers (or empty); the computed metres
 // follow from 2 without a gap, and the rest stay empty. `calcolati` writes
 // the computed metres' values, given how many there are.
 template <typename F>
 void scrivi_colonna(Scrittore& w, const tabella_tracciato& t, bool y, F&& calcolati) {
-  using tipo = tabella_tracciato::tipo_elemento;
   const int32_t ultimo = t.ultimo_metro();
   int32_t m = 0;
   for (; m <= ultimo && m < 2; ++m) scrivi_elemento(w, t.tipo(m), tabella_tracciato::valore_origine(m, y));
   const int32_t fine = std::min(std::max(t.prossimo_metro(), m), ultimo + 1);
   calcolati(fine - m);
-  serie vuoti(w, tipo::vuoto, ultimo + 1 - fine);
-  while (vuoti.restanti() > 0) vuoti.elemento(0);
+  scrivi_vuoti(w, ultimo + 1 - fine);
 }
 
-constexpr size_t kPasso = 10;  // a computed element: its kind and a double
-
 // The x of `n` computed metres, traced one after the other; the state before
-// every kTappa-th metre goes to `tappe`. The state stays in local copies
-// through each block, out of reach of the bytes written.
+// every kTappa-th metre goes to `tappe`.
 void scrivi_x(Scrittore& w, const tabella_tracciato& t, int32_t n, std::vector<stato>& tappe) {
-  const auto reale = static_cast<uint16_t>(tabella_tracciato::tipo_elemento::reale);
   tappe.reserve(static_cast<size_t>(n / kTappa) + 1);
   stato s = t.inizio();
-  for (int32_t fatti = 0; fatti < n;) {
+  for (int32_t fatti = 0; fatti < n; fatti += kTappa) {
     tappe.push_back(s);
-    const int32_t quanti = std::min(kTappa, n - fatti);
-    unsigned char* p = w.riserva(static_cast<size_t>(quanti) * kPasso);
-    stato c = s;
-    for (int32_t i = 0; i < quanti; ++i, p += kPasso) {
-      scrivi_le16(p, reale);
-      scrivi_le64(p + 2, t.passo(c).x);
-    }
-    s = c;
-    fatti += quanti;
+    scrivi_tratto(w, t, s, std::min(kTappa, n - fatti), false);
   }
 }
 
 // The y of the same metres, kCatene stretches of kTappa metres at a time,
-// each traced from its noted state into its place in one reserved block.
+// each traced from its noted state into its place in one reserved block; the
+// stretches left over one at a time.
 void scrivi_y(Scrittore& w, const tabella_tracciato& t, int32_t n, const std::vector<stato>& tappe) {
-  const auto reale = static_cast<uint16_t>(tabella_tracciato::tipo_elemento::reale);
   int32_t fatti = 0;
   for (; n - fatti >= kCatene * kTappa; fatti += kCatene * kTappa) {
     unsigned char* p = w.riserva(static_cast<size_t>(kCatene * kTappa) * kPasso);
@@ -149,19 +129,13 @@ void scrivi_y(Scrittore& w, const tabella_tracciato& t, int32_t n, const std::ve
     for (int32_t i = 0; i < kTappa; ++i)
       for (int32_t j = 0; j < kCatene; ++j) {
         unsigned char* q = p + static_cast<size_t>(j * kTappa + i) * kPasso;
-        scrivi_le16(q, reale);
+        scrivi_le16(q, kReale);
         scrivi_le64(q + 2, t.passo(c[static_cast<size_t>(j)]).y);
       }
   }
-  while (fatti < n) {
-    const int32_t quanti = std::min(kTappa, n - fatti);
-    unsigned char* p = w.riserva(static_cast<size_t>(quanti) * kPasso);
-    stato c = tappe[static_cast<size_t>(fatti / kTappa)];
-    for (int32_t i = 0; i < quanti; ++i, p += kPasso) {
-      scrivi_le16(p, reale);
-      scrivi_le64(p + 2, t.passo(c).y);
-    }
-    fatti += quanti;
+  for (; fatti < n; fatti += kTappa) {
+    stato s = tappe[static_cast<size_t>(fatti / kTappa)];
+    scrivi_tratto(w, t, s, std::min(kTappa, n - fatti), true);
   }
 }
 

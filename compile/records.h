@@ -243,15 +243,6 @@ class tabella_tracciato {
     }
     return p;
   }
-  // Calls f(x, y) for every computed metre, from 2 upwards.
-  template <typename F>
-  void percorri(F&& f) const {
-    stato s = inizio();
-    for (int32_t m = 2; m < prossimo_; ++m) {
-      const punto p = passo(s);
-      f(p.x, p.y);
-    }
-  }
 
  private:
   struct tratto {

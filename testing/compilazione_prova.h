@@ -34,14 +34,12 @@ inline std::string linea(std::string_view sezioni) {
 
 // The plan's coordinates, one a metre from metre 0: the origin's, then the
 // traced ones.
-struct punto_piano {
-  double x, y;
-};
-inline std::vector<punto_piano> punti(const tabella_tracciato& t) {
-  std::vector<punto_piano> p;
+inline std::vector<tabella_tracciato::punto> punti(const tabella_tracciato& t) {
+  std::vector<tabella_tracciato::punto> p;
   for (int32_t m = 0; m < 2; ++m)
     p.push_back({tabella_tracciato::valore_origine(m, false), tabella_tracciato::valore_origine(m, true)});
-  t.percorri([&](double x, double y) { p.push_back({x, y}); });
+  tabella_tracciato::stato s = t.inizio();
+  while (static_cast<int32_t>(p.size()) < t.prossimo_metro()) p.push_back(t.passo(s));
   return p;
 }
 

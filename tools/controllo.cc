@@ -80,6 +80,14 @@ bool pieno(const std::vector<T>& v) {
   return v.size() >= kMassimoAvvisi;
 }
 
+// Appends `x` unless `v` is full; false when it was not kept.
+template <typename T>
+bool tieni(std::vector<T>& v, T x) {
+  if (pieno(v)) return false;
+  v.push_back(std::move(x));
+  return true;
+}
+
 class controllo {
  public:
   controllo(const righe_testo& t, std::vector<diagnostica>& errori, std::vector<avviso>& avvisi)
@@ -179,10 +187,7 @@ class controllo {
   void errore(int32_t codice, const campo_riga& c, std::string id, const std::string& messaggio) {
     diagnostica d = sul_campo<diagnostica>(c, std::move(id), messaggio);
     d.codice = codice;
-    if (pieno(errori_))
-      completo_ = false;
-    else
-      errori_.push_back(std::move(d));
+    completo_ &= tieni(errori_, std::move(d));
   }
 
   const righe_testo& t_;
@@ -270,16 +275,11 @@ class avvisi_testo {
                                   "(le elenca \"binario explain --reference\")");
   }
 
- // False once something found was not kept.
+  // False once something found was not kept.
   bool completo() const { return completo_; }
 
  private:
-  void tieni(avviso a) {
-    if (pieno(avvisi_))
-      completo_ = false;
-    else
-      avvisi_.push_back(std::move(a));
-  }
+  void conserva(avviso a) { completo_ &= tieni(avvisi_, std::move(a)); }
 
   avviso sul_campo(int n, std::string_view riga, std::string_view campo, int colonna, int fine_colonna, std::string id,
                    std::string messaggio) {
@@ -302,7 +302,7 @@ class avvisi_testo {
     a.campi.emplace_back();
     a.id = std::move(id);
     a.messaggio = std::move(messaggio);
-    tieni(std::move(a));
+    conserva(std::move(a));
   }
 
   void dopo_la_fine(int n, const campo_riga& primo, int fine) {
@@ -312,7 +312,7 @@ class avvisi_testo {
                          "c'è del testo dopo \"[fine]\": il file non finisce lì, e le chiavi che seguono vengono "
                          "lette ancora, nell'ultima sezione aperta");
     a.correlati.push_back({std::string(t_.percorso), fine, 1, "\"[fine]\" è qui"});
-    tieni(std::move(a));
+    conserva(std::move(a));
   }
 
   void utf8(int n, std::string_view riga, const std::vector<campo_riga>& campi) {
@@ -332,7 +332,7 @@ class avvisi_testo {
       const conversione_cp1252 inteso = converti_cp1252(c.testo);
       if (!inteso.rifiuto) a.suggerimento = std::string(c.testo);
     }
-    tieni(std::move(a));
+    conserva(std::move(a));
   }
 
   void oltre_la_fine(int n, std::string_view riga, const std::vector<campo_riga>& campi, const voce_chiave& v) {
@@ -348,7 +348,7 @@ class avvisi_testo {
     if (q_.riga_lunghezza > 0)
       a.correlati.push_back({std::string(q_.file_lunghezza), q_.riga_lunghezza, std::nullopt,
                              "la lunghezza della linea è data qui"});
-    tieni(std::move(a));
+    conserva(std::move(a));
   }
 
   // A comma inside an unquoted name ends it there: the rest is read as the
@@ -369,7 +369,7 @@ class avvisi_testo {
                              utf8_da_cp1252(nome.testo) + "\": il resto viene letto come un'altra chiave; per tenere "
                              "la virgola scrivilo tra virgolette");
     a.suggerimento = "\"" + utf8_da_cp1252(intero) + "\"";
-    tieni(std::move(a));
+    conserva(std::move(a));
   }
 
   const righe_testo& t_;
