@@ -10,6 +10,26 @@ Status Scrittore::svuota() {
   return status_;
 }
 
+void Scrittore::scarica() {
+  const size_t intere = usato_ / kPagina * kPagina;
+  if (status_.is_ok() && intere != 0) status_ = file_.append(std::string_view(buffer_.get(), intere));
+  std::memmove(buffer_.get(), buffer_.get() + intere, usato_ - intere);
+  usato_ -= intere;
+}
+
+void Scrittore::put_oltre(const char* p, size_t n) {
+  while (usato_ + n > kCapacita) {
+    const size_t parte = kCapacita - usato_;
+    std::memcpy(buffer_.get() + usato_, p, parte);
+    usato_ = kCapacita;
+    p += parte;
+    n -= parte;
+    scarica();
+  }
+  std::memcpy(buffer_.get() + usato_, p, n);
+  usato_ += n;
+}
+
 namespace {
 
 constexpr std::string_view kFineTemporaneo = ".tmp";

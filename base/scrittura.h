@@ -52,31 +52,35 @@ class Scrittore {
   // filled in by the caller before any other write: a column of a million
   // fields is encoded in place rather than a field at a time.
   unsigned char* riserva(size_t n) {
-    if (usato_ + n > kCapacita) svuota();
+    if (usato_ + n > kCapacita) scarica();
     unsigned char* p = reinterpret_cast<unsigned char*>(buffer_.get()) + usato_;
     usato_ += n;
     return p;
   }
 
-  // Writes out what is buffered.
+  // Writes out all that is buffered: at the end of the file.
   Status svuota();
   const Status& status() const { return status_; }
 
  private:
-  static constexpr size_t kCapacita = 1 << 16;
+  // A write that ends inside a page of the file costs the kernel that page
+  // twice: found again, its new part zeroed and then copied over. So the file
+  // is written in whole pages while it grows, at least 64 KB at a time, and
+  // only its end is not; what is left over, less than a page, stays.
+  static constexpr size_t kPagina = 4096;
+  static constexpr size_t kCapacita = (size_t{1} << 16) + kMassimoRiservato;
   // Fields come a few bytes at a time, a plan's by the million: a plain copy
   // into a fixed buffer, not a growing string, keeps that cheap.
   void put(const void* p, size_t n) {
-    if (usato_ + n > kCapacita) {
-      svuota();
-      if (n > kCapacita) {
-        if (status_.is_ok()) status_ = file_.append(std::string_view(static_cast<const char*>(p), n));
-        return;
-      }
-    }
+    if (usato_ + n > kCapacita) return put_oltre(static_cast<const char*>(p), n);
     std::memcpy(buffer_.get() + usato_, p, n);
     usato_ += n;
   }
+  // `n` bytes that do not fit in what is left of the buffer.
+  void put_oltre(const char* p, size_t n);
+  // Writes the whole pages buffered and keeps the rest, less than a page, at
+  // the start of the buffer.
+  void scarica();
 
   WritableFile& file_;
   std::unique_ptr<char[]> buffer_;

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
+#include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "base/memfs.h"
@@ -45,6 +48,68 @@ TEST(Scrittore, FieldLongerThanTheBufferKeepsItsPlace) {
                 w.byte(2);
               }).is_ok());
   EXPECT_EQ(fs.files().at("/d/f"), "\x01" + lungo + "\x02");
+}
+
+// The file sees whole pages while it grows, whatever the mix of fields and
+// reserved blocks, and the same bytes in the same order.
+TEST(Scrittore, WritesWholePagesUntilTheEnd) {
+  struct Registra : WritableFile {
+    Status append(std::string_view d) override {
+      pezzi.push_back(d.size());
+      dati.append(d);
+      return Status::ok();
+    }
+    Status flush() override { return Status::ok(); }
+    Status close() override { return Status::ok(); }
+    std::vector<size_t> pezzi;
+    std::string dati;
+  };
+  struct caso {
+    const char* nome;
+    std::function<void(Scrittore&, std::string&)> produci;  // also builds the expected bytes
+  };
+  auto riserva = [](Scrittore& w, std::string& atteso, size_t n, char c) {
+    std::memset(w.riserva(n), c, n);
+    atteso.append(n, c);
+  };
+  const caso casi[] = {
+      {"fields", [](Scrittore& w, std::string& a) {
+         for (int i = 0; i < 50000; ++i) {
+           w.i16(static_cast<int16_t>(i));
+           a.append({static_cast<char>(i & 0xFF), static_cast<char>((i >> 8) & 0xFF)});
+           w.byte(7);
+           a.push_back(7);
+         }
+       }},
+      {"blocks of a column", [&](Scrittore& w, std::string& a) {
+         for (int i = 0; i < 40; ++i) riserva(w, a, 8190, static_cast<char>('a' + i % 26));
+       }},
+      {"largest blocks after an odd field", [&](Scrittore& w, std::string& a) {
+         w.byte(1);
+         a.push_back(1);
+         for (int i = 0; i < 9; ++i) riserva(w, a, Scrittore::kMassimoRiservato, static_cast<char>('A' + i));
+       }},
+      {"a field longer than the buffer", [&](Scrittore& w, std::string& a) {
+         riserva(w, a, 1000, 'x');
+         const std::string lungo(300001, 'y');
+         w.bytes(lungo);
+         a += lungo;
+         riserva(w, a, 3, 'z');
+       }},
+  };
+  for (const caso& c : casi) {
+    Registra file;
+    std::string atteso;
+    Scrittore w(file);
+    c.produci(w, atteso);
+    ASSERT_TRUE(w.svuota().is_ok()) << c.nome;
+    EXPECT_EQ(file.dati, atteso) << c.nome;
+    ASSERT_FALSE(file.pezzi.empty()) << c.nome;
+    for (size_t i = 0; i + 1 < file.pezzi.size(); ++i) {
+      EXPECT_EQ(file.pezzi[i] % 4096, 0u) << c.nome << ", write " << i;
+      EXPECT_GE(file.pezzi[i], size_t{1} << 16) << c.nome << ", write " << i;
+    }
+  }
 }
 
 // A file system whose writes fail once `limite` bytes have been written: the
