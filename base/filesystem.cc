@@ -62,6 +62,13 @@ Status FileSystem::read_file_limited(const std::string& path, size_t limite, std
   return s;
 }
 
+Status FileSystem::read_file_shared(const std::string& path, std::shared_ptr<const std::string>* contents) {
+  std::string testo;
+  Status s = read_file(path, &testo);
+  if (s.is_ok()) *contents = std::make_shared<const std::string>(std::move(testo));
+  return s;
+}
+
 namespace {
 
 class SenzaBlocco final : public BloccoCartella {};

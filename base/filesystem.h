@@ -45,6 +45,9 @@ class FileSystem {
   // As read_file, but a file of more than `limite` bytes is refused (error
   // 54) before it is read whole.
   virtual Status read_file_limited(const std::string& path, size_t limite, std::string* contents);
+  // As read_file, for a reader that only looks: a file system that holds the
+  // bytes in memory hands them over without a copy.
+  virtual Status read_file_shared(const std::string& path, std::shared_ptr<const std::string>* contents);
   // Creates a new, empty file. Whatever already has that name (a file, a
   // link even a dangling one, a FIFO, a directory) is left alone and the
   // call fails with error 58, so that a name planted by someone else is

@@ -37,7 +37,9 @@ bool forma_numerica(std::string_view t) {
 
 }  // namespace
 
-lettore_campi::lettore_campi(std::string testo) : testo_(std::move(testo)) {}
+lettore_campi::lettore_campi(std::string testo) : lettore_campi(std::make_shared<const std::string>(std::move(testo))) {}
+
+lettore_campi::lettore_campi(std::shared_ptr<const std::string> testo) : proprio_(std::move(testo)), testo_(*proprio_) {}
 
 bool lettore_campi::a_fine_riga() const { return !fine() && (testo_[pos_] == '\r' || testo_[pos_] == '\n'); }
 

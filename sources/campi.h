@@ -5,6 +5,7 @@
 // and the texts' format relies on that.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,8 +21,10 @@ class errore_campo;
 
 class lettore_campi {
  public:
-  // `testo` is the whole file, bytes as they stand (Windows-1252).
+  // `testo` is the whole file, bytes as they stand (Windows-1252); a shared
+  // one is only read, never copied.
   explicit lettore_campi(std::string testo);
+  explicit lettore_campi(std::shared_ptr<const std::string> testo);
 
   // True once the last field of the file and the line end after it have been
   // read, so that a closing one-field line such as "[fine]" leaves the file
@@ -78,7 +81,8 @@ class lettore_campi {
   void apri_campo();
   void chiudi_campo(size_t da);
 
-  std::string testo_;
+  std::shared_ptr<const std::string> proprio_;
+  std::string_view testo_;  // all of *proprio_
   size_t pos_ = 0;
   size_t inizio_riga_ = 0;
   int riga_ = 1;

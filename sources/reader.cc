@@ -22,8 +22,8 @@ namespace binario {
 namespace lettura {
 
 lettore_campi apri(Form1& f, const std::string& percorso) {
-  std::string testo;
-  if (Status s = f.fs.read_file(percorso, &testo); !s.is_ok()) {
+  std::shared_ptr<const std::string> testo;
+  if (Status s = f.fs.read_file_shared(percorso, &testo); !s.is_ok()) {
     if (s.numero() == kErroreFileNonTrovato)
       throw guasto_in_lettura("file-mancante", "il file del servizio non esiste: crealo accanto al file della linea (\"binario "
                                                "export\" scrive un modello da cui partire)");

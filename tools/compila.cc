@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/form1.h"
+#include "base/memfs.h"
 #include "base/nomi_file.h"
 #include "compile/codici.h"
 #include "sources/campi.h"
@@ -28,8 +29,8 @@ constexpr char kSeparatore = '/';
 
 struct sorgente {
   std::string percorso;
-  std::optional<std::string> testo;  // nothing when the file does not exist
-  std::vector<size_t> inizi;         // where each line starts, built once
+  std::shared_ptr<const std::string> testo;  // null when the file does not exist
+  std::vector<size_t> inizi;                 // where each line starts, built once
 
   void indicizza() {
     inizi.clear();
@@ -192,7 +193,7 @@ Status leggi_sorgente(FileSystem& disco, sorgente& s) {
   if (!disco.exists(s.percorso)) return Status::ok();
   std::string testo;
   Status st = disco.read_file_limited(s.percorso, kMassimoTestoDescrizione, &testo);
-  if (st.is_ok()) s.testo = std::move(testo);
+  if (st.is_ok()) s.testo = std::make_shared<const std::string>(std::move(testo));
   return st;
 }
 
@@ -483,8 +484,8 @@ esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& r) {
     return esito;
   }
   const std::string base = r.cartella + kSeparatore;
-  sorgente linea{base + nome_descrizione_linea(r.linea), std::nullopt, {}};
-  sorgente servizio{base + nome_descrizione_servizio(r.linea, r.treno), std::nullopt, {}};
+  sorgente linea{base + nome_descrizione_linea(r.linea), nullptr, {}};
+  sorgente servizio{base + nome_descrizione_servizio(r.linea, r.treno), nullptr, {}};
   esito.file_linea = linea.percorso;
   for (sorgente* s : {&linea, &servizio}) {
     Status st = leggi_sorgente(disco, *s);
@@ -498,8 +499,7 @@ esito_compilazione compila(FileSystem& disco, const richiesta_compilazione& r) {
   // `check` compiles just the same, into memory that is then dropped.
   MemFileSystem scarto;
   FileSystemSovrapposto fs(r.scrivi ? disco : scarto, {linea.percorso, servizio.percorso});
-  for (const sorgente* s : {&linea, &servizio})
-    if (s->testo) fs.memoria().files()[s->percorso] = *s->testo;
+  for (const sorgente* s : {&linea, &servizio}) fs.poni_testo(s->percorso, s->testo);
 
   // Records and codes take the identity in Windows-1252; Form1 turns file
   // names back into the UTF-8 the author typed.

@@ -2,19 +2,71 @@
 
 namespace binario {
 
-FileSystem& FileSystemSovrapposto::scegli(const std::string& path) {
-  if (in_memoria_.count(path) != 0) return memoria_;
-  return disco_;
+namespace {
+
+Status non_trovato(const std::string& path) { return Status::io(kErroreFileNonTrovato, "File not found", path); }
+
+// A description path is read and removed by the compile, never written:
+// writing it would replace the author's source.
+Status solo_lettura(const std::string& path) { return Status::io(kErroreAccesso, "Path/File access error", path); }
+
+}  // namespace
+
+void FileSystemSovrapposto::poni_testo(const std::string& path, std::shared_ptr<const std::string> testo) {
+  if (in_memoria(path)) testi_[path] = std::move(testo);
+}
+
+const std::shared_ptr<const std::string>* FileSystemSovrapposto::testo(const std::string& path) const {
+  auto it = testi_.find(path);
+  return it == testi_.end() || it->second == nullptr ? nullptr : &it->second;
+}
+
+bool FileSystemSovrapposto::exists(const std::string& path) {
+  return in_memoria(path) ? testo(path) != nullptr : disco_.exists(path);
+}
+
+Status FileSystemSovrapposto::read_file(const std::string& path, std::string* contents) {
+  if (!in_memoria(path)) return disco_.read_file(path, contents);
+  const auto* t = testo(path);
+  if (t == nullptr) return non_trovato(path);
+  *contents = **t;
+  return Status::ok();
+}
+
+Status FileSystemSovrapposto::read_file_limited(const std::string& path, size_t limite, std::string* contents) {
+  if (!in_memoria(path)) return disco_.read_file_limited(path, limite, contents);
+  return FileSystem::read_file_limited(path, limite, contents);
+}
+
+Status FileSystemSovrapposto::read_file_shared(const std::string& path, std::shared_ptr<const std::string>* contents) {
+  if (!in_memoria(path)) return disco_.read_file_shared(path, contents);
+  const auto* t = testo(path);
+  if (t == nullptr) return non_trovato(path);
+  *contents = *t;
+  return Status::ok();
+}
+
+Status FileSystemSovrapposto::new_writable_file(const std::string& path, std::unique_ptr<WritableFile>* file) {
+  if (in_memoria(path)) return solo_lettura(path);
+  return disco_.new_writable_file(path, file);
 }
 
 Status FileSystemSovrapposto::rename_file(const std::string& from, const std::string& to) {
-  FileSystem& origine = scegli(from);
   // A move between memory and disk would either lose the author's text or
   // write a description path on disk; neither belongs to a compile.
-  if (&origine != &scegli(to)) return Status::io(kErroreAccesso, "Path/File access error", to);
-  Status s = origine.rename_file(from, to);
-  if (s.is_ok() && &origine == &disco_) scritti_.push_back(to);
+  if (in_memoria(from) || in_memoria(to)) return solo_lettura(to);
+  Status s = disco_.rename_file(from, to);
+  if (s.is_ok()) scritti_.push_back(to);
   return s;
+}
+
+Status FileSystemSovrapposto::remove_file(const std::string& path) {
+  if (!in_memoria(path)) return disco_.remove_file(path);
+  auto it = testi_.find(path);
+  if (it == testi_.end() || it->second == nullptr) return non_trovato(path);
+  // Hidden from the compile; the caller still holds the text.
+  it->second = nullptr;
+  return Status::ok();
 }
 
 }  // namespace binario
