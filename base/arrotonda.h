@@ -11,8 +11,20 @@
 
 namespace binario {
 
-// Rounded, still as a double.
-inline double arrotonda(double z) { return std::nearbyint(z); }  // default rounding mode: half to even
+// From 2^52 on, every double is a whole number.
+inline constexpr double kDueAlla52 = 4503599627370496.0;
+
+// Rounded, still as a double, as std::nearbyint rounds in the default
+// rounding mode. A smaller magnitude plus 2^52 lands where the spacing of
+// doubles is 1, so the sum is rounded to the nearest whole number, a half to
+// the even one (2^52 is even), and taking 2^52 away again is exact.
+// std::nearbyint itself would load the C math library into `genera` for
+// this alone.
+inline double arrotonda(double z) {
+  const double a = std::fabs(z);
+  if (!(a < kDueAlla52)) return z;  // whole already, infinite or NaN
+  return std::copysign((a + kDueAlla52) - kDueAlla52, z);
+}
 
 // Rounded into a 64-bit whole number; NaN or a value beyond it throws
 // guasto_imprevisto.

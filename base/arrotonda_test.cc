@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -33,6 +35,33 @@ TEST(Arrotonda, MezziAlPari) {
   };
   for (const caso& k : casi) EXPECT_EQ(arrotonda_intero(k.z), k.atteso) << k.z;
   EXPECT_EQ(arrotonda(2.5), 2.0);
+}
+
+// The rounding agrees with the math library's, bit for bit (the sign of a
+// zero included), on the values where it is hard: halves, the last fractions
+// below 2^52, values that are whole already, the non-finite ones.
+TEST(Arrotonda, ComeLaLibreriaMatematica) {
+  std::vector<double> valori = {0.0, -0.0, 0.3, -0.3, 0.5, -0.5, 0.49999999999999994, -0.49999999999999994,
+                                1.5, 2.5, -2.5, 3.5, 1e15 + 0.5, 4503599627370495.5, -4503599627370495.5,
+                                4503599627370496.0, 4503599627370497.0, 9007199254740993.0, 1e300, -1e300,
+                                std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::infinity(),
+                                -std::numeric_limits<double>::infinity()};
+  uint64_t x = 88172645463325252u;
+  for (int i = 0; i < 100000; ++i) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    const double frazione = static_cast<double>(x % 4096) / 8;  // halves and eighths
+    const double ampiezza = static_cast<double>(x >> 11) / 1024;
+    valori.push_back((x & 1 ? -1 : 1) * (i % 2 ? frazione : ampiezza));
+  }
+  auto bit = [](double d) {
+    uint64_t u;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+  };
+  for (double z : valori) {
+    EXPECT_EQ(bit(arrotonda(z)), bit(std::nearbyint(z))) << z;
+  }
+  EXPECT_TRUE(std::isnan(arrotonda(std::nan(""))));
 }
 
 TEST(Arrotonda, FuoriIntervalloEUnGuasto) {

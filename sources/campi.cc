@@ -9,6 +9,7 @@
 
 #include "base/status.h"
 #include "base/arrotonda.h"
+#include "base/reale.h"
 
 namespace binario {
 
@@ -149,7 +150,7 @@ int64_t lettore_campi::leggi_numero(int64_t minimo, int64_t massimo, const char*
   if (!forma_numerica(t)) guasta_non_numerico(t);
   if (t.front() == '+') t.remove_prefix(1);
   double v = 0;
-  const auto [fine_numero, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  const auto [fine_numero, ec] = leggi_reale(t.data(), t.data() + t.size(), v);
   if (ec != std::errc() || fine_numero != t.data() + t.size())
     guasta("non-numerico", "\"" + std::string(t) + "\" non si legge come numero");
   const int64_t n = arrotonda_intero(v);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/form1.h"
+#include "base/reale.h"
 #include "sources/campi.h"
 #include "tools/messaggi.h"
 #include "base/testo.h"
@@ -69,7 +70,7 @@ std::vector<campo_riga> come_legge_il_lettore(const std::vector<campo_riga>& cam
 bool numero(std::string_view t, double& v) {
   if (!t.empty() && t.front() == '+') t.remove_prefix(1);
   if (t.empty()) return false;
-  const auto [fine, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  const auto [fine, ec] = leggi_reale(t.data(), t.data() + t.size(), v);
   return ec == std::errc() && fine == t.data() + t.size();
 }
 
