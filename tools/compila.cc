@@ -408,24 +408,26 @@ void controlla_il_resto(const sorgente& linea, const sorgente& servizio, std::op
       da_servizio = d.riga + 1;
     }
   }
+  // Each text's lines, split once for both passes.
+  std::optional<righe_testo> righe_linea, righe_servizio;
+  if (linea.testo) righe_linea = righe_di(linea, testo_descrizione::linea);
+  if (servizio.testo) righe_servizio = righe_di(servizio, testo_descrizione::servizio);
+
   std::vector<diagnostica> errori;
   bool completo = true;
-  if (da_linea && linea.testo)
-    completo &= controlla_righe(righe_di(linea, testo_descrizione::linea), *da_linea, errori, esito.avvisi);
-  if (da_servizio && servizio.testo)
-    completo &= controlla_righe(righe_di(servizio, testo_descrizione::servizio), *da_servizio, errori, esito.avvisi);
+  if (da_linea && righe_linea) completo &= controlla_righe(*righe_linea, *da_linea, errori, esito.avvisi);
+  if (da_servizio && righe_servizio) completo &= controlla_righe(*righe_servizio, *da_servizio, errori, esito.avvisi);
   for (diagnostica& d : errori) esito.errori.push_back(std::move(d));
 
   quadro_testo q{lunghezza, linea.percorso, 0, 0};
-  if (linea.testo) {
-    const righe_testo t = righe_di(linea, testo_descrizione::linea);
-    q.riga_lunghezza = riga_della_lunghezza(t);
+  if (righe_linea) {
+    q.riga_lunghezza = riga_della_lunghezza(*righe_linea);
     q.arresto = da_linea.value_or(1) - 1;
-    completo &= avvisa_testo(t, q, esito.avvisi);
+    completo &= avvisa_testo(*righe_linea, q, esito.avvisi);
   }
-  if (servizio.testo) {
+  if (righe_servizio) {
     q.arresto = da_servizio.value_or(1) - 1;
-    completo &= avvisa_testo(righe_di(servizio, testo_descrizione::servizio), q, esito.avvisi);
+    completo &= avvisa_testo(*righe_servizio, q, esito.avvisi);
   }
   if (!completo) esito.troncato = true;
 }

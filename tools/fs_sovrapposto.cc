@@ -16,9 +16,9 @@ void FileSystemSovrapposto::poni_testo(const std::string& path, std::shared_ptr<
   if (in_memoria(path)) testi_[path] = std::move(testo);
 }
 
-const std::shared_ptr<const std::string>* FileSystemSovrapposto::testo(const std::string& path) const {
+std::shared_ptr<const std::string> FileSystemSovrapposto::testo(const std::string& path) const {
   auto it = testi_.find(path);
-  return it == testi_.end() || it->second == nullptr ? nullptr : &it->second;
+  return it == testi_.end() ? nullptr : it->second;
 }
 
 bool FileSystemSovrapposto::exists(const std::string& path) {
@@ -27,9 +27,9 @@ bool FileSystemSovrapposto::exists(const std::string& path) {
 
 Status FileSystemSovrapposto::read_file(const std::string& path, std::string* contents) {
   if (!in_memoria(path)) return disco_.read_file(path, contents);
-  const auto* t = testo(path);
+  const auto t = testo(path);
   if (t == nullptr) return non_trovato(path);
-  *contents = **t;
+  *contents = *t;
   return Status::ok();
 }
 
@@ -40,9 +40,9 @@ Status FileSystemSovrapposto::read_file_limited(const std::string& path, size_t 
 
 Status FileSystemSovrapposto::read_file_shared(const std::string& path, std::shared_ptr<const std::string>* contents) {
   if (!in_memoria(path)) return disco_.read_file_shared(path, contents);
-  const auto* t = testo(path);
+  auto t = testo(path);
   if (t == nullptr) return non_trovato(path);
-  *contents = *t;
+  *contents = std::move(t);
   return Status::ok();
 }
 
@@ -62,10 +62,9 @@ Status FileSystemSovrapposto::rename_file(const std::string& from, const std::st
 
 Status FileSystemSovrapposto::remove_file(const std::string& path) {
   if (!in_memoria(path)) return disco_.remove_file(path);
-  auto it = testi_.find(path);
-  if (it == testi_.end() || it->second == nullptr) return non_trovato(path);
+  if (testo(path) == nullptr) return non_trovato(path);
   // Hidden from the compile; the caller still holds the text.
-  it->second = nullptr;
+  testi_[path] = nullptr;
   return Status::ok();
 }
 

@@ -42,7 +42,7 @@ class FileSystemSovrapposto final : public FileSystem {
  private:
   bool in_memoria(const std::string& path) const { return in_memoria_.count(path) != 0; }
   // The text at a path in memory, or null once removed or never given.
-  const std::shared_ptr<const std::string>* testo(const std::string& path) const;
+  std::shared_ptr<const std::string> testo(const std::string& path) const;
 
   FileSystem& disco_;
   std::set<std::string> in_memoria_;
