@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "base/filesystem.h"
+#include "base/memoria.h"
 
 namespace binario {
 
@@ -92,6 +93,8 @@ Status leggi_regolare(int fd, const std::string& path, size_t limite, std::strin
   // Straight into the string, sized from fstat with one byte more to see the
   // end; a file that grows while it is read is held to the same limit.
   size_t letti = 0;
+  contents->reserve(static_cast<size_t>(st.st_size) + 1);
+  prepara_pagine(contents->data(), contents->capacity());
   contents->resize(static_cast<size_t>(st.st_size) + 1);
   for (;;) {
     if (letti == contents->size())

@@ -9,10 +9,12 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/form1.h"
 #include "base/nomi_file.h"
 #include "base/arrotonda.h"
+#include "base/memoria.h"
 #include "base/testo.h"
 #include "sources/campi.h"
 #include "sources/chiavi.h"
@@ -281,10 +283,20 @@ class lettura_linea {
     if (celle < 0) throw guasto_imprevisto("lunghezza percorso negativa");
     f_.lunghezza_estesa = estesa;
     f_.numero_celle = static_cast<int32_t>(celle);
-    f_.griglia_celle.assign(static_cast<size_t>(celle) + 1, cella{});
+    crea_griglia(static_cast<size_t>(celle) + 1);
     f_.occupanti.clear();
     if (f_.scrivi_tracciato != 0) f_.tracciato.crea(estesa);
     return esito::avanti;
+  }
+
+  // A fresh grid, its pages mapped at once: a long line's grid is a few
+  // hundred of them, each filled here for the first time.
+  void crea_griglia(size_t celle) {
+    std::vector<cella> g;
+    g.reserve(celle);
+    prepara_pagine(g.data(), celle * sizeof(cella));
+    g.assign(celle, cella{});
+    f_.griglia_celle = std::move(g);
   }
 
   void progressiva(voce& v) {
