@@ -1,5 +1,7 @@
 #include "base/scrittura.h"
 
+#include "base/memoria.h"
+
 #include <random>
 
 namespace binario {
@@ -8,6 +10,11 @@ Status Scrittore::svuota() {
   if (status_.is_ok() && usato_ != 0) status_ = file_.append(std::string_view(buffer_.get(), usato_));
   usato_ = 0;
   return status_;
+}
+
+void Scrittore::allarga() {
+  soglia_ = kCapacita;
+  prepara_pagine(buffer_.get() + kPrimaSoglia, kCapacita - kPrimaSoglia);
 }
 
 void Scrittore::scarica() {

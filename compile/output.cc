@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "base/memoria.h"
 #include "base/nomi_file.h"
 
 namespace binario {
@@ -110,6 +111,7 @@ void scrivi_colonna(Scrittore& w, const tabella_tracciato& t, bool y, F&& calcol
 // every kTappa-th metre goes to `tappe`.
 void scrivi_x(Scrittore& w, const tabella_tracciato& t, int32_t n, std::vector<stato>& tappe) {
   tappe.reserve(static_cast<size_t>(n / kTappa) + 1);
+  prepara_pagine(tappe.data(), tappe.capacity() * sizeof(stato));
   stato s = t.inizio();
   for (int32_t fatti = 0; fatti < n; fatti += kTappa) {
     tappe.push_back(s);

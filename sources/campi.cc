@@ -207,8 +207,13 @@ uint8_t lettore_campi::leggi_byte() { return static_cast<uint8_t>(leggi_numero(0
 bool contiene(std::string_view campo, std::string_view chiave, confronto modo) {
   if (modo == confronto::esatto) return campo.find(chiave) != std::string_view::npos;
   if (chiave.size() > campo.size()) return false;
+  if (chiave.empty()) return true;
+  // Most places fail at the first letter, which has two forms at most.
+  const char primo = minuscola(chiave[0]);
+  const char maiuscolo = primo >= 'a' && primo <= 'z' ? static_cast<char>(primo - 'a' + 'A') : primo;
   for (size_t i = 0; i + chiave.size() <= campo.size(); ++i) {
-    size_t k = 0;
+    if (campo[i] != primo && campo[i] != maiuscolo) continue;
+    size_t k = 1;
     while (k < chiave.size() && minuscola(campo[i + k]) == minuscola(chiave[k])) ++k;
     if (k == chiave.size()) return true;
   }

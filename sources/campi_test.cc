@@ -145,6 +145,16 @@ TEST(Campi, KeysAreFoundAsSubstringsInEitherMode) {
       {"curvaS5", "s", confronto::qualsiasi_maiuscola, true},
       {"ve", "velocit", confronto::qualsiasi_maiuscola, false},
       {"\xC0pendenza", "pendenza", confronto::qualsiasi_maiuscola, true},
+      // The first letter in either form, in the key or in the field, and
+      // found again after a false start.
+      {"xxPENDENZA", "Pendenza", confronto::qualsiasi_maiuscola, true},
+      {"ppppendenzA", "pENDENZA", confronto::qualsiasi_maiuscola, true},
+      {"pendenz", "pendenza", confronto::qualsiasi_maiuscola, false},
+      {"pendenzb pendenz", "pendenza", confronto::qualsiasi_maiuscola, false},
+      {"-- [fine]", "[FINE]", confronto::qualsiasi_maiuscola, true},
+      {"\xE0pendenza", "\xC0pendenza", confronto::qualsiasi_maiuscola, false},
+      {"curva", "", confronto::qualsiasi_maiuscola, true},
+      {"", "", confronto::qualsiasi_maiuscola, true},
   };
   for (const caso& c : casi) EXPECT_EQ(contiene(c.campo, c.chiave, c.modo), c.atteso) << c.campo << " / " << c.chiave;
 }

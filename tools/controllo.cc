@@ -23,8 +23,10 @@ struct campo_riga {
 
 // The fields of one line as the texts separate them: commas, a quoted text
 // keeping its commas.
-std::vector<campo_riga> campi_di(std::string_view riga) {
-  std::vector<campo_riga> out;
+// Into `out`, emptied first: a text's lines are split one after the other
+// into the same vector.
+void campi_di(std::string_view riga, std::vector<campo_riga>& out) {
+  out.clear();
   size_t i = 0;
   while (i <= riga.size()) {
     while (i < riga.size() && (riga[i] == ' ' || riga[i] == '\t')) ++i;
@@ -40,6 +42,11 @@ std::vector<campo_riga> campi_di(std::string_view riga) {
     if (i >= riga.size()) break;
     ++i;
   }
+}
+
+std::vector<campo_riga> campi_di(std::string_view riga) {
+  std::vector<campo_riga> out;
+  campi_di(riga, out);
   return out;
 }
 
@@ -255,13 +262,14 @@ class avvisi_testo {
     }
     bool chiavi = false;
     int fine = 0;
+    std::vector<campo_riga> campi;
     for (int n = 1; n <= static_cast<int>(t_.righe.size()); ++n) {
       if (pieno(avvisi_)) {
         completo_ = false;
         break;
       }
       const std::string_view riga = t_.righe[static_cast<size_t>(n - 1)];
-      const std::vector<campo_riga> campi = campi_di(riga);
+      campi_di(riga, campi);
       if (fine != 0 && !vuota(riga) && !dopo_fine_) dopo_la_fine(n, campi.front(), fine);
       if (fine == 0 && e_fine(campi.front().testo)) fine = n;
       if (!utf8_) utf8(n, riga, campi);
