@@ -1,4 +1,5 @@
 #include "sources/campi.h"
+#include "sources/chiavi.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "base/status.h"
+#include "sources/chiavi.h"
 
 namespace binario {
 namespace {
@@ -165,6 +167,41 @@ TEST(Campi, SectionHeadersAreBracketedTexts) {
   EXPECT_FALSE(e_intestazione("[curve] x"));
   EXPECT_FALSE(e_intestazione("pendenza"));
   EXPECT_FALSE(e_intestazione("["));
+}
+
+}  // namespace
+}  // namespace binario
+
+namespace binario {
+namespace {
+
+// The first term the field holds, in the table's order; letters in either
+// form unless the term is exact.
+TEST(Campi, TheKeyOfAFieldIsTheFirstTermItHolds) {
+  struct caso {
+    std::string_view campo;
+    testo_descrizione testo;
+    const char* chiave;  // nullptr: none
+  };
+  const std::vector<caso> casi = {
+      {"Percentuale MASSA Frenata", testo_descrizione::servizio, "percentuale massa frenata"},
+      {"curva PENDENZA", testo_descrizione::linea, "pendenza"},
+      {"Indicatori_V max", testo_descrizione::linea, "indicatori_vmax"},
+      {"CARTELLO INDICATORE", testo_descrizione::linea, "cartello_indicatore"},
+      {"cartello", testo_descrizione::linea, nullptr},
+      {"sfondo UNO", testo_descrizione::linea, nullptr},
+      {"sfondo uno", testo_descrizione::linea, "sfondo uno"},
+      {"\xE8velocit\xE0", testo_descrizione::servizio, "velocita"},
+      {"velocit", testo_descrizione::linea, nullptr},
+      {"", testo_descrizione::servizio, nullptr},
+  };
+  for (const caso& c : casi) {
+    const voce_chiave* v = chiave_di_campo(c.campo, c.testo);
+    if (c.chiave == nullptr)
+      EXPECT_EQ(v, nullptr) << c.campo;
+    else
+      EXPECT_EQ(v == nullptr ? "(none)" : v->chiave, c.chiave) << c.campo;
+  }
 }
 
 }  // namespace

@@ -194,14 +194,34 @@ const std::array<const voce_chiave*, kTermini.size()>& voci_dei_termini() {
   return voci;
 }
 
+// The letters a text holds, a bit each, either form alike. A field that
+// lacks one of a term's letters cannot contain the term: most terms are
+// ruled out so, without a search.
+constexpr uint32_t lettere(std::string_view s) {
+  uint32_t m = 0;
+  for (char x : s) {
+    const char l = (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x;
+    if (l >= 'a' && l <= 'z') m |= uint32_t{1} << (l - 'a');
+  }
+  return m;
+}
+
+constexpr std::array<uint32_t, kTermini.size()> kLettereDeiTermini = [] {
+  std::array<uint32_t, kTermini.size()> m{};
+  for (size_t i = 0; i < kTermini.size(); ++i) m[i] = lettere(kTermini[i].a) | lettere(kTermini[i].b);
+  return m;
+}();
+
 }  // namespace
 
 const voce_chiave* chiave_di_campo(std::string_view campo, testo_descrizione t) {
   const auto& voci = voci_dei_termini();
+  const uint32_t nel_campo = lettere(campo);
   for (size_t i = 0; i < kTermini.size(); ++i) {
     const termini& k = kTermini[i];
     const voce_chiave* v = voci[i];
     if (v == nullptr || v->testo != t) continue;
+    if ((kLettereDeiTermini[i] & nel_campo) != kLettereDeiTermini[i]) continue;
     const confronto modo = k.esatto ? confronto::esatto : confronto::qualsiasi_maiuscola;
     if (contiene(campo, k.a, modo) && contiene(campo, k.b, modo)) return v;
   }
