@@ -132,6 +132,25 @@ std::string lettore_campi::leggi_testo() {
   return campo;
 }
 
+namespace {
+
+// Most numbers of a text are whole: up to 15 digits, read as a decimal and
+// rounded they give the same integer, exactly, without the decimal reading.
+bool intero_breve(std::string_view t, int64_t& n) {
+  const bool meno = !t.empty() && t.front() == '-';
+  if (meno) t.remove_prefix(1);
+  if (t.empty() || t.size() > 15) return false;
+  int64_t v = 0;
+  for (const char x : t) {
+    if (x < '0' || x > '9') return false;
+    v = v * 10 + (x - '0');
+  }
+  n = meno ? -v : v;
+  return true;
+}
+
+}  // namespace
+
 int64_t lettore_campi::leggi_numero(int64_t minimo, int64_t massimo, const char* tipo) {
   inizio_campo(tipo);
   salta_blank();
@@ -149,12 +168,15 @@ int64_t lettore_campi::leggi_numero(int64_t minimo, int64_t massimo, const char*
 
   if (!forma_numerica(t)) guasta_non_numerico(t);
   if (t.front() == '+') t.remove_prefix(1);
-  double v = 0;
-  const auto [fine_numero, ec] = leggi_reale(t.data(), t.data() + t.size(), v);
-  if (ec != std::errc() || fine_numero != t.data() + t.size())
-    guasta("non-numerico", "\"" + std::string(t) + "\" non si legge come numero");
-  const int64_t n = arrotonda_intero(v);
-  if (static_cast<double>(n) != v && arrotondati_.size() < 16) arrotondati_.push_back(letti_.back());
+  int64_t n = 0;
+  if (!intero_breve(t, n)) {
+    double v = 0;
+    const auto [fine_numero, ec] = leggi_reale(t.data(), t.data() + t.size(), v);
+    if (ec != std::errc() || fine_numero != t.data() + t.size())
+      guasta("non-numerico", "\"" + std::string(t) + "\" non si legge come numero");
+    n = arrotonda_intero(v);
+    if (static_cast<double>(n) != v && arrotondati_.size() < 16) arrotondati_.push_back(letti_.back());
+  }
   if (n < minimo || n > massimo)
     guasta("fuori-intervallo", "\"" + std::string(t) + "\" non sta nella sua colonna, che va da " +
                                    std::to_string(minimo) + " a " + std::to_string(massimo));

@@ -48,6 +48,9 @@ TEST(Campi, NumbersAreSeparatedByCommasOrBlanks) {
       {"-8,+7\r\n", {-8, 7}},
       {"2.5, 3.5, -0.5\r\n", {2, 4, 0}},     // halves to the even neighbour
       {"2147483647,-2147483648", {2147483647, -2147483647 - 1}},
+      // Leading zeros and a negative zero; past 15 digits read as decimals.
+      {"007,-0,-00012\r\n", {7, 0, -12}},
+      {"0000000000000000042,-0000000000000000.5\r\n", {42, 0}},
   };
   for (const caso& c : casi) {
     lettore_campi l(c.testo);
@@ -73,6 +76,8 @@ TEST(Campi, AValueOutsideItsTypeOrNotANumberIsAReadFailure) {
       {"pendenza", tipo::long_, true},    {"12abc", tipo::long_, true},
       {"1e3", tipo::long_, true},         {"1.2.3", tipo::long_, true},
       {"-", tipo::long_, true},           {"99999999999999999999999", tipo::long_, true},
+      {"999999999999999", tipo::long_, true}, {"-999999999999999", tipo::long_, true},
+      {"--1", tipo::long_, true},         {"+-1", tipo::long_, true},
   };
   for (const caso& c : casi) {
     lettore_campi l(c.testo);
