@@ -12,9 +12,12 @@ Status Scrittore::svuota() {
   return status_;
 }
 
-void Scrittore::allarga() {
-  soglia_ = kCapacita;
-  prepara_pagine(buffer_.get() + kPrimaSoglia, kCapacita - kPrimaSoglia);
+bool Scrittore::entra(size_t n) {
+  if (soglia_ < kCapacita) {
+    soglia_ = kCapacita;
+    prepara_pagine(buffer_.get() + kPrimaSoglia, kCapacita - kPrimaSoglia);
+  }
+  return usato_ + n <= kCapacita;
 }
 
 void Scrittore::scarica() {

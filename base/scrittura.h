@@ -52,10 +52,7 @@ class Scrittore {
   // filled in by the caller before any other write: a column of a million
   // fields is encoded in place rather than a field at a time.
   unsigned char* riserva(size_t n) {
-    if (usato_ + n > soglia_) {
-      if (soglia_ < kCapacita) allarga();
-      if (usato_ + n > kCapacita) scarica();
-    }
+    if (usato_ + n > soglia_ && !entra(n)) scarica();
     unsigned char* p = reinterpret_cast<unsigned char*>(buffer_.get()) + usato_;
     usato_ += n;
     return p;
@@ -75,10 +72,7 @@ class Scrittore {
   // Fields come a few bytes at a time, a plan's by the million: a plain copy
   // into a fixed buffer, not a growing string, keeps that cheap.
   void put(const void* p, size_t n) {
-    if (usato_ + n > soglia_) {
-      if (soglia_ < kCapacita) allarga();
-      if (usato_ + n > kCapacita) return put_oltre(static_cast<const char*>(p), n);
-    }
+    if (usato_ + n > soglia_ && !entra(n)) return put_oltre(static_cast<const char*>(p), n);
     std::memcpy(buffer_.get() + usato_, p, n);
     usato_ += n;
   }
@@ -86,7 +80,8 @@ class Scrittore {
   // outgrows the first kPrimaSoglia bytes will fill it all, and has the rest
   // of its pages mapped at once.
   static constexpr size_t kPrimaSoglia = size_t{1} << 14;
-  void allarga();
+  // Whether `n` more bytes fit in the whole buffer, once past the threshold.
+  bool entra(size_t n);
   // `n` bytes that do not fit in what is left of the buffer.
   void put_oltre(const char* p, size_t n);
   // Writes the whole pages buffered and keeps the rest, less than a page, at

@@ -155,7 +155,7 @@ std::string_view spoglia(std::string_view s) {
   return s;
 }
 
-char minuscola(char x) { return (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x; }
+constexpr char minuscola(char x) { return (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x; }
 
 bool uguali(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -200,7 +200,7 @@ const std::array<const voce_chiave*, kTermini.size()>& voci_dei_termini() {
 constexpr uint32_t lettere(std::string_view s) {
   uint32_t m = 0;
   for (char x : s) {
-    const char l = (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x;
+    const char l = minuscola(x);
     if (l >= 'a' && l <= 'z') m |= uint32_t{1} << (l - 'a');
   }
   return m;
