@@ -4,6 +4,7 @@
 // single operation fail.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,7 +16,14 @@ namespace binario {
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
+  // Writes at the file's position, which starts at 0 and moves past what
+  // each append writes.
   virtual Status append(std::string_view data) = 0;
+  // Writes `data` at byte `offset`, leaving the position of appends where it
+  // is: a column whose place is known goes down while the one before it is
+  // still being appended. A gap left before `offset` reads as zeros until it
+  // is written.
+  virtual Status write_at(uint64_t offset, std::string_view data) = 0;
   // Pushes everything appended so far to the storage.
   virtual Status flush() = 0;
   virtual Status close() = 0;

@@ -29,6 +29,7 @@ class PosixWritableFile final : public WritableFile {
   }
 
   Status append(std::string_view data) override {
+    const uint64_t inizio = posizione_;
     while (!data.empty()) {
       ssize_t n = ::write(fd_, data.data(), data.size());
       if (n < 0) {
@@ -36,9 +37,26 @@ class PosixWritableFile final : public WritableFile {
         return status_da_errno(errno, path_);
       }
       data.remove_prefix(static_cast<size_t>(n));
-      scritti_ += static_cast<uint64_t>(n);
+      posizione_ += static_cast<uint64_t>(n);
     }
-    avvia_scrittura();
+    avvia_scrittura(inizio, posizione_);
+    return Status::ok();
+  }
+
+  Status write_at(uint64_t offset, std::string_view data) override {
+    const uint64_t inizio = offset;
+    if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max()) - data.size())
+      return status_da_errno(EFBIG, path_);
+    while (!data.empty()) {
+      ssize_t n = ::pwrite(fd_, data.data(), data.size(), static_cast<off_t>(offset));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return status_da_errno(errno, path_);
+      }
+      data.remove_prefix(static_cast<size_t>(n));
+      offset += static_cast<uint64_t>(n);
+    }
+    avvia_scrittura(inizio, offset);
     return Status::ok();
   }
 
@@ -55,24 +73,38 @@ class PosixWritableFile final : public WritableFile {
   }
 
  private:
-  // Each whole megabyte appended is handed to the disk at once, without
+  // Each whole megabyte written is handed to the disk at once, without
   // waiting: a long plan is then mostly on the disk while the rest is
   // computed, and the flush at the end waits for less. It is only a start;
-  // the flush still decides durability.
-  void avvia_scrittura() {
+  // the flush still decides durability. What was written since the last
+  // start, [da_avviare_, fino_a_), may lie in two places of the file when a
+  // column is written at its own place.
+  void avvia_scrittura(uint64_t da, uint64_t a) {
 #ifdef __linux__
-    const uint64_t fino = scritti_ / kAvvioScrittura * kAvvioScrittura;
-    if (fino == avviati_) return;
-    ::sync_file_range(fd_, static_cast<off_t>(avviati_), static_cast<off_t>(fino - avviati_), SYNC_FILE_RANGE_WRITE);
-    avviati_ = fino;
+    scritti_ += a - da;
+    da_avviare_ = std::min(da_avviare_, da);
+    fino_a_ = std::max(fino_a_, a);
+    const uint64_t megabyte = scritti_ / kAvvioScrittura;
+    if (megabyte == avviati_) return;
+    ::sync_file_range(fd_, static_cast<off_t>(da_avviare_), static_cast<off_t>(fino_a_ - da_avviare_),
+                      SYNC_FILE_RANGE_WRITE);
+    avviati_ = megabyte;
+    da_avviare_ = std::numeric_limits<uint64_t>::max();
+    fino_a_ = 0;
+#else
+    (void)da;
+    (void)a;
 #endif
   }
 
   static constexpr uint64_t kAvvioScrittura = uint64_t{1} << 20;
   int fd_;
   std::string path_;
-  uint64_t scritti_ = 0;  // bytes appended
-  uint64_t avviati_ = 0;  // of which handed to the disk
+  uint64_t posizione_ = 0;  // where the next append goes
+  uint64_t scritti_ = 0;    // bytes written, wherever
+  uint64_t avviati_ = 0;    // whole megabytes of them handed to the disk
+  uint64_t da_avviare_ = std::numeric_limits<uint64_t>::max();
+  uint64_t fino_a_ = 0;
 };
 
 class BloccoPosix final : public BloccoCartella {

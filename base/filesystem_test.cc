@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace binario {
 namespace {
@@ -117,6 +120,41 @@ TEST_F(FileSystemSuDisco, OneRunHoldsTheDirectory) {
   EXPECT_TRUE(file_system_posix().lock_directory(dir_.string(), 0, &secondo).is_ok());
   // The lock leaves nothing in the directory.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+// A column written at its place ahead of the one before it: appends keep
+// their own position, a gap reads as zeros until it is written, a place
+// written again takes the new bytes. The same on the disk and in memory.
+TEST_F(FileSystemSuDisco, WritesAtAPlaceLeaveAppendsWhereTheyAre) {
+  using passo = std::function<Status(WritableFile&)>;
+  auto accoda = [](std::string d) { return passo([d](WritableFile& f) { return f.append(d); }); };
+  auto a = [](uint64_t o, std::string d) { return passo([o, d](WritableFile& f) { return f.write_at(o, d); }); };
+  const struct {
+    const char* nome;
+    std::vector<passo> passi;
+    std::string atteso;
+  } casi[] = {
+      {"the second column first", {a(3, "yyy"), accoda("xxx")}, "xxxyyy"},
+      {"the two columns in turns", {accoda("x"), a(4, "y"), accoda("x"), a(5, "yy"), accoda("xx")}, "xxxxyyy"},
+      {"a gap not yet written", {accoda("ab"), a(5, "z")}, std::string("ab\0\0\0z", 6)},
+      {"a place written again", {accoda("abcd"), a(1, "XY"), accoda("e")}, "aXYde"},
+      {"past a whole block", {a(70000, "fine"), accoda(std::string(70000, 'x'))}, std::string(70000, 'x') + "fine"},
+  };
+  std::unique_ptr<FileSystem> memoria = nuovo_file_system_in_memoria();
+  for (FileSystem* fsys : {&file_system_posix(), memoria.get()}) {
+    for (const auto& c : casi) {
+      SCOPED_TRACE(std::string(c.nome) + (fsys == memoria.get() ? " (memory)" : " (disk)"));
+      const std::string p = (dir_ / "colonne").string();
+      std::unique_ptr<WritableFile> f;
+      ASSERT_TRUE(fsys->new_writable_file(p, &f).is_ok());
+      for (const passo& fai : c.passi) ASSERT_TRUE(fai(*f).is_ok());
+      ASSERT_TRUE(f->close().is_ok());
+      std::string letto;
+      ASSERT_TRUE(fsys->read_file(p, &letto).is_ok());
+      EXPECT_EQ(letto, c.atteso);
+      ASSERT_TRUE(fsys->remove_file(p).is_ok());
+    }
+  }
 }
 
 }  // namespace

@@ -71,12 +71,24 @@ class Win32WritableFile final : public WritableFile {
   ~Win32WritableFile() override {
     if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
   }
+  // A write given its offset moves the handle's own file pointer too, so
+  // appends keep their position here and every write names its offset.
   Status append(std::string_view data) override {
+    Status s = write_at(posizione_, data);
+    if (s.is_ok()) posizione_ += data.size();
+    return s;
+  }
+  Status write_at(uint64_t offset, std::string_view data) override {
     while (!data.empty()) {
       DWORD chunk = data.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(data.size());
+      OVERLAPPED dove{};
+      dove.Offset = static_cast<DWORD>(offset);
+      dove.OffsetHigh = static_cast<DWORD>(offset >> 32);
       DWORD scritti = 0;
-      if (!WriteFile(h_, data.data(), chunk, &scritti, nullptr)) return status_da_win32(GetLastError(), path_);
+      if (!WriteFile(h_, data.data(), chunk, &scritti, &dove)) return status_da_win32(GetLastError(), path_);
+      if (scritti == 0) return status_da_win32(ERROR_WRITE_FAULT, path_);
       data.remove_prefix(scritti);
+      offset += scritti;
     }
     return Status::ok();
   }
@@ -94,6 +106,7 @@ class Win32WritableFile final : public WritableFile {
  private:
   HANDLE h_;
   std::string path_;
+  uint64_t posizione_ = 0;  // where the next append goes
 };
 
 Status leggi_regolare(HANDLE h, const std::string& path, size_t limite, std::string* contents) {

@@ -10,9 +10,22 @@ class MemWritableFile final : public WritableFile {
       : files_(files), path_(std::move(path)) {}
 
   Status append(std::string_view data) override {
+    Status s = write_at(posizione_, data);
+    if (s.is_ok()) posizione_ += data.size();
+    return s;
+  }
+  Status write_at(uint64_t offset, std::string_view data) override {
     auto it = files_.find(path_);
     if (it == files_.end()) return Status::io(kErroreIO, "Device I/O error", path_);
-    it->second.append(data);
+    std::string& f = it->second;
+    if (offset > f.max_size() - data.size()) return Status::io(kErroreIO, "Device I/O error", path_);
+    const size_t da = static_cast<size_t>(offset);
+    if (da == f.size()) {
+      f.append(data);
+      return Status::ok();
+    }
+    if (f.size() < da + data.size()) f.resize(da + data.size());
+    f.replace(da, data.size(), data);
     return Status::ok();
   }
   Status flush() override { return Status::ok(); }
@@ -21,6 +34,7 @@ class MemWritableFile final : public WritableFile {
  private:
   std::map<std::string, std::string>& files_;
   std::string path_;
+  uint64_t posizione_ = 0;
 };
 
 }  // namespace

@@ -61,14 +61,21 @@ class Scrittore {
   // Writes out all that is buffered: at the end of the file.
   Status svuota();
   const Status& status() const { return status_; }
+  // Where the next byte goes in the file.
+  uint64_t posizione() const { return scritti_ + usato_; }
 
  private:
+  friend class ScrittoreAPosizione;
   // A write that ends inside a page of the file costs the kernel that page
-  // twice: found again, its new part zeroed and then copied over. So the file
-  // is written in whole pages while it grows, at least 64 KB at a time, and
-  // only its end is not; what is left over, less than a page, stays.
-  static constexpr size_t kPagina = 4096;
-  static constexpr size_t kCapacita = (size_t{1} << 16) + kMassimoRiservato;
+  // twice: found again, its new part zeroed and then copied over; and the
+  // page cache takes blocks that start and end on 64 KB boundaries of the
+  // file in fewer, larger pieces than whole pages at any place. So while the
+  // file grows it is written from one such boundary to another, and only its
+  // end is not; what is left over, less than the next boundary, stays.
+  static constexpr size_t kBlocco = size_t{1} << 16;
+  static constexpr size_t kCapacita = kBlocco + kMassimoRiservato;
+  // The bytes of `n` from `inizio` on that end on a block boundary of the file.
+  static size_t fino_al_blocco(uint64_t inizio, size_t n);
   // Fields come a few bytes at a time, a plan's by the million: a plain copy
   // into a fixed buffer, not a growing string, keeps that cheap.
   void put(const void* p, size_t n) {
@@ -84,15 +91,50 @@ class Scrittore {
   bool entra(size_t n);
   // `n` bytes that do not fit in what is left of the buffer.
   void put_oltre(const char* p, size_t n);
-  // Writes the whole pages buffered and keeps the rest, less than a page, at
-  // the start of the buffer.
+  // Writes the buffered bytes up to the last block boundary of the file
+  // they reach and keeps the rest at the start of the buffer.
   void scarica();
 
   WritableFile& file_;
   std::unique_ptr<char[]> buffer_;
   size_t usato_ = 0;
   size_t soglia_ = kPrimaSoglia;
+  uint64_t scritti_ = 0;  // bytes handed to the file, or meant for it once it failed
   Status status_;
+};
+
+// A second stream into the file of a Scrittore, from byte `inizio` to the
+// end: the last column of a file, when its place is known before the column
+// in front of it is written, so that two columns computed together go down
+// together. Through the Scrittore nothing may then go past `inizio`. It too
+// writes from one 64 KB boundary of the file to another, and its first
+// failure becomes the Scrittore's. svuota() writes what it still holds, and
+// must come before the Scrittore's own.
+class ScrittoreAPosizione {
+ public:
+  ScrittoreAPosizione(Scrittore& principale, uint64_t inizio);
+  ScrittoreAPosizione(const ScrittoreAPosizione&) = delete;
+  ScrittoreAPosizione& operator=(const ScrittoreAPosizione&) = delete;
+
+  // As Scrittore::riserva.
+  unsigned char* riserva(size_t n) {
+    if (usato_ + n > soglia_ && !entra(n)) scarica();
+    unsigned char* p = reinterpret_cast<unsigned char*>(buffer_.get()) + usato_;
+    usato_ += n;
+    return p;
+  }
+  void svuota();
+
+ private:
+  bool entra(size_t n);
+  void scarica();
+  void scrivi(size_t n);
+
+  Scrittore& principale_;
+  std::unique_ptr<char[]> buffer_;
+  uint64_t inizio_ = 0;  // the place in the file of the buffer's first byte
+  size_t usato_ = 0;
+  size_t soglia_ = Scrittore::kPrimaSoglia;
 };
 
 // Name of a temporary file beside `path` with the given random part.

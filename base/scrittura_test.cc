@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/memfs.h"
@@ -50,15 +52,17 @@ TEST(Scrittore, FieldLongerThanTheBufferKeepsItsPlace) {
   EXPECT_EQ(fs.files().at("/d/f"), "\x01" + lungo + "\x02");
 }
 
-// The file sees whole pages while it grows, whatever the mix of fields and
-// reserved blocks, and the same bytes in the same order.
-TEST(Scrittore, WritesWholePagesUntilTheEnd) {
+// While the file grows every write ends on a 64 KB boundary of the file,
+// whatever the mix of fields and reserved blocks, and the bytes come in the
+// same order.
+TEST(Scrittore, WritesWholeBlocksUntilTheEnd) {
   struct Registra : WritableFile {
     Status append(std::string_view d) override {
       pezzi.push_back(d.size());
       dati.append(d);
       return Status::ok();
     }
+    Status write_at(uint64_t, std::string_view) override { return Status::io(kErroreIO, "not expected", ""); }
     Status flush() override { return Status::ok(); }
     Status close() override { return Status::ok(); }
     std::vector<size_t> pezzi;
@@ -105,11 +109,96 @@ TEST(Scrittore, WritesWholePagesUntilTheEnd) {
     ASSERT_TRUE(w.svuota().is_ok()) << c.nome;
     EXPECT_EQ(file.dati, atteso) << c.nome;
     ASSERT_FALSE(file.pezzi.empty()) << c.nome;
+    size_t fine = 0;
     for (size_t i = 0; i + 1 < file.pezzi.size(); ++i) {
-      EXPECT_EQ(file.pezzi[i] % 4096, 0u) << c.nome << ", write " << i;
-      EXPECT_GE(file.pezzi[i], size_t{1} << 16) << c.nome << ", write " << i;
+      fine += file.pezzi[i];
+      EXPECT_EQ(fine % (size_t{1} << 16), 0u) << c.nome << ", write " << i;
     }
   }
+}
+
+// The last column of a file written at its place while the column before it
+// is still going down: the bytes of both in the file's order, every write of
+// the column ending on a block boundary of the file but the last.
+struct RegistraPosizioni : WritableFile {
+  Status append(std::string_view d) override {
+    metti(posizione, d);
+    posizione += d.size();
+    return Status::ok();
+  }
+  Status write_at(uint64_t o, std::string_view d) override {
+    if (!errore.is_ok()) return errore;
+    a_posizione.push_back({o, d.size()});
+    metti(o, d);
+    return Status::ok();
+  }
+  Status flush() override { return Status::ok(); }
+  Status close() override { return Status::ok(); }
+  void metti(uint64_t o, std::string_view d) {
+    if (dati.size() < o + d.size()) dati.resize(o + d.size(), '?');
+    dati.replace(o, d.size(), d);
+  }
+  uint64_t posizione = 0;
+  std::vector<std::pair<uint64_t, size_t>> a_posizione;  // offset, bytes
+  std::string dati;
+  Status errore;
+};
+
+// Two columns of `elementi` 4-byte elements, the second at its place; returns
+// the bytes they should make.
+std::string due_colonne(Scrittore& w, size_t elementi) {
+  std::string prima, seconda;
+  ScrittoreAPosizione coda(w, w.posizione() + 4 * elementi);
+  for (size_t fatti = 0; fatti < elementi;) {
+    const size_t quanti = std::min<size_t>(Scrittore::kMassimoRiservato / 4, elementi - fatti);
+    unsigned char* p = w.riserva(4 * quanti);
+    unsigned char* q = coda.riserva(4 * quanti);
+    for (size_t i = 0; i < 4 * quanti; ++i) {
+      p[i] = static_cast<unsigned char>('a' + (4 * fatti + i) % 26);
+      q[i] = static_cast<unsigned char>('A' + (4 * fatti + i) % 23);
+      prima.push_back(static_cast<char>(p[i]));
+      seconda.push_back(static_cast<char>(q[i]));
+    }
+    fatti += quanti;
+  }
+  coda.svuota();
+  return prima + seconda;
+}
+
+TEST(ScrittoreAPosizione, WritesTheLastColumnAtItsPlace) {
+  const struct {
+    const char* nome;
+    size_t davanti;  // bytes written before the two columns
+    size_t elementi;
+  } casi[] = {
+      {"small columns", 3, 10},
+      {"columns of several blocks", 0, 40000},
+      {"after an odd start", 12345, 70001},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    RegistraPosizioni file;
+    Scrittore w(file);
+    for (size_t i = 0; i < c.davanti; ++i) w.byte(0xEE);
+    const std::string colonne = due_colonne(w, c.elementi);
+    ASSERT_TRUE(w.svuota().is_ok());
+    EXPECT_EQ(file.dati, std::string(c.davanti, '\xEE') + colonne);
+    ASSERT_FALSE(file.a_posizione.empty());
+    EXPECT_EQ(file.a_posizione.front().first, c.davanti + 4 * c.elementi);
+    for (size_t i = 0; i + 1 < file.a_posizione.size(); ++i)
+      EXPECT_EQ((file.a_posizione[i].first + file.a_posizione[i].second) % (size_t{1} << 16), 0u) << "write " << i;
+  }
+}
+
+// A write at a place that fails is the file's failure: the Scrittore reports
+// it and writes nothing more.
+TEST(ScrittoreAPosizione, ItsFailureIsTheWritersFailure) {
+  RegistraPosizioni file;
+  file.errore = Status::io(kErroreDiscoPieno, "Disk full", "/d/f");
+  Scrittore w(file);
+  due_colonne(w, 40000);
+  EXPECT_EQ(w.svuota().numero(), kErroreDiscoPieno);
+  EXPECT_LT(file.posizione, 4u * 40000) << "appends went on after the failure";
 }
 
 // A file system whose writes fail once `limite` bytes have been written: the
@@ -138,6 +227,7 @@ class DiscoPieno : public MemFileSystem {
       resto = 0;
       return Status::io(kErroreDiscoPieno, "Disk full", path);
     }
+    Status write_at(uint64_t, std::string_view) override { return Status::io(kErroreIO, "not expected", path); }
     Status flush() override { return inner->flush(); }
     Status close() override { return inner->close(); }
     std::unique_ptr<WritableFile> inner;

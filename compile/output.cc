@@ -1,13 +1,10 @@
 #include "compile/output.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "app/form1.h"
-#include "base/memoria.h"
 #include "base/nomi_file.h"
 
 namespace binario {
@@ -62,31 +59,26 @@ void scrivi_le64(unsigned char* p, double v) {
   for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(u >> (8 * i));
 }
 
+using tipo = tabella_tracciato::tipo_elemento;
+
+size_t byte_elemento(tipo k) { return 2 + tabella_tracciato::byte_valore(k); }
+
 // One element: its 2-byte kind, then its value in the bytes the kind gives.
-void scrivi_elemento(Scrittore& w, tabella_tracciato::tipo_elemento k, double v) {
-  using tipo = tabella_tracciato::tipo_elemento;
-  w.u16(static_cast<uint16_t>(k));
+template <typename W>
+void scrivi_elemento(W& w, tipo k, double v) {
+  unsigned char* p = w.riserva(byte_elemento(k));
+  scrivi_le16(p, static_cast<uint16_t>(k));
   if (k == tipo::intero)
-    w.i16(static_cast<int16_t>(v));
+    scrivi_le16(p + 2, static_cast<uint16_t>(static_cast<int16_t>(v)));
   else if (k == tipo::reale)
-    w.f64(v);
+    scrivi_le64(p + 2, v);
 }
-
-using stato = tabella_tracciato::stato;
-
-// The states noted while tracing the x column: one every kTappa metres, so
-// that the y column can be traced again from several of them side by side.
-// Each tracing waits on its own last result; kCatene of them in one loop take
-// about the time of one.
-constexpr int32_t kCatene = 4;
-constexpr size_t kPasso = 10;  // a computed element: its kind and a double
-constexpr int32_t kTappa = static_cast<int32_t>(Scrittore::kMassimoRiservato / (kCatene * kPasso));
-constexpr auto kReale = static_cast<uint16_t>(tabella_tracciato::tipo_elemento::reale);
 
 // `n` empty elements, their 2-byte kind alone, encoded in place a block at a
 // time.
-static_assert(static_cast<uint16_t>(tabella_tracciato::tipo_elemento::vuoto) == 0, "an empty element is two zero bytes");
-void scrivi_vuoti(Scrittore& w, int32_t n) {
+static_assert(static_cast<uint16_t>(tipo::vuoto) == 0, "an empty element is two zero bytes");
+template <typename W>
+void scrivi_vuoti(W& w, int32_t n) {
   constexpr auto kPerBlocco = static_cast<int32_t>(Scrittore::kMassimoRiservato / 2);
   for (int32_t fatti = 0; fatti < n;) {
     const int32_t quanti = std::min(kPerBlocco, n - fatti);
@@ -95,73 +87,70 @@ void scrivi_vuoti(Scrittore& w, int32_t n) {
   }
 }
 
-// `quanti` computed elements traced on from `s`, x or y, into the next
-// reserved block. The state stays in a local copy through the loop, out of
-// reach of the bytes written.
-void scrivi_tratto(Scrittore& w, const tabella_tracciato& t, stato& s, int32_t quanti, bool y) {
-  unsigned char* p = w.riserva(static_cast<size_t>(quanti) * kPasso);
-  stato c = s;
-  for (int32_t i = 0; i < quanti; ++i, p += kPasso) {
-    const tabella_tracciato::punto q = t.passo(c);
-    scrivi_le16(p, kReale);
-    scrivi_le64(p + 2, y ? q.y : q.x);
-  }
-  s = c;
-}
+constexpr size_t kPasso = 10;  // a computed element: its kind and a double
+constexpr int32_t kMetriPerBlocco = static_cast<int32_t>(Scrittore::kMassimoRiservato / kPasso);
+constexpr auto kReale = static_cast<uint16_t>(tipo::reale);
 
-// Metres 0 and 1 are the origin's integers (or empty); the computed metres
-// follow from 2 without a gap, and the rest stay empty. `calcolati` writes
-// the computed metres' values, given how many there are.
-template <typename F>
-void scrivi_colonna(Scrittore& w, const tabella_tracciato& t, bool y, F&& calcolati) {
+// How a column is laid out: metres 0 and 1 are the origin's integers (or
+// empty); the computed metres follow from 2 without a gap, and the rest stay
+// empty.
+struct forma_colonne {
+  int32_t origine = 0;  // metres before the computed ones
+  int32_t calcolati = 0;
+  int32_t vuoti = 0;
+};
+
+forma_colonne forma(const tabella_tracciato& t) {
   const int32_t ultimo = t.ultimo_metro();
-  int32_t m = 0;
-  for (; m <= ultimo && m < 2; ++m) scrivi_elemento(w, t.tipo(m), tabella_tracciato::valore_origine(m, y));
-  const int32_t fine = std::min(std::max(t.prossimo_metro(), m), ultimo + 1);
-  calcolati(fine - m);
-  scrivi_vuoti(w, ultimo + 1 - fine);
+  forma_colonne f;
+  f.origine = std::min(ultimo + 1, 2);
+  const int32_t fine = std::min(std::max(t.prossimo_metro(), f.origine), ultimo + 1);
+  f.calcolati = fine - f.origine;
+  f.vuoti = ultimo + 1 - fine;
+  return f;
 }
 
-// The x of `n` computed metres, traced one after the other; the state before
-// every kTappa-th metre goes to `tappe`.
-void scrivi_x(Scrittore& w, const tabella_tracciato& t, int32_t n, std::vector<stato>& tappe) {
-  tappe.reserve(static_cast<size_t>(n / kTappa) + 1);
-  prepara_pagine(tappe.data(), tappe.capacity() * sizeof(stato));
-  stato s = t.inizio();
-  for (int32_t fatti = 0; fatti < n; fatti += kTappa) {
-    tappe.push_back(s);
-    scrivi_tratto(w, t, s, std::min(kTappa, n - fatti), false);
-  }
+uint64_t byte_colonna(const tabella_tracciato& t, const forma_colonne& f) {
+  uint64_t n = 0;
+  for (int32_t m = 0; m < f.origine; ++m) n += byte_elemento(t.tipo(m));
+  return n + uint64_t{kPasso} * static_cast<uint64_t>(f.calcolati) + 2 * static_cast<uint64_t>(f.vuoti);
 }
 
-// The y of the same metres, kCatene stretches of kTappa metres at a time,
-// each traced from its noted state into its place in one reserved block; the
-// stretches left over one at a time.
-void scrivi_y(Scrittore& w, const tabella_tracciato& t, int32_t n, const std::vector<stato>& tappe) {
-  int32_t fatti = 0;
-  for (; n - fatti >= kCatene * kTappa; fatti += kCatene * kTappa) {
-    unsigned char* p = w.riserva(static_cast<size_t>(kCatene * kTappa) * kPasso);
-    std::array<stato, kCatene> c;
-    std::copy_n(tappe.begin() + fatti / kTappa, kCatene, c.begin());
-    for (int32_t i = 0; i < kTappa; ++i)
-      for (int32_t j = 0; j < kCatene; ++j) {
-        unsigned char* q = p + static_cast<size_t>(j * kTappa + i) * kPasso;
-        scrivi_le16(q, kReale);
-        scrivi_le64(q + 2, t.passo(c[static_cast<size_t>(j)]).y);
-      }
-  }
-  for (; fatti < n; fatti += kTappa) {
-    stato s = tappe[static_cast<size_t>(fatti / kTappa)];
-    scrivi_tratto(w, t, s, std::min(kTappa, n - fatti), true);
+// The computed metres, x into `wx` and y into `wy`, traced once: each metre
+// follows from the two before it, a chain no regrouping may shorten, so the
+// two columns come from the same pass. The state stays in a local copy
+// through the loop, out of reach of the bytes written.
+void scrivi_calcolati(Scrittore& wx, ScrittoreAPosizione& wy, const tabella_tracciato& t, int32_t n) {
+  tabella_tracciato::stato c = t.inizio();
+  for (int32_t fatti = 0; fatti < n;) {
+    const int32_t quanti = std::min(kMetriPerBlocco, n - fatti);
+    unsigned char* px = wx.riserva(static_cast<size_t>(quanti) * kPasso);
+    unsigned char* py = wy.riserva(static_cast<size_t>(quanti) * kPasso);
+    for (int32_t i = 0; i < quanti; ++i, px += kPasso, py += kPasso) {
+      const tabella_tracciato::punto q = t.passo(c);
+      scrivi_le16(px, kReale);
+      scrivi_le64(px + 2, q.x);
+      scrivi_le16(py, kReale);
+      scrivi_le64(py + 2, q.y);
+    }
+    fatti += quanti;
   }
 }
 
 }  // namespace
 
+// The x column, then the y column at the place the x column's size gives it.
 void scrivi_record_tracciato(Scrittore& w, const tabella_tracciato& t) {
-  std::vector<stato> tappe;
-  scrivi_colonna(w, t, false, [&](int32_t n) { scrivi_x(w, t, n, tappe); });
-  scrivi_colonna(w, t, true, [&](int32_t n) { scrivi_y(w, t, n, tappe); });
+  const forma_colonne f = forma(t);
+  ScrittoreAPosizione wy(w, w.posizione() + byte_colonna(t, f));
+  for (int32_t m = 0; m < f.origine; ++m) {
+    scrivi_elemento(w, t.tipo(m), tabella_tracciato::valore_origine(m, false));
+    scrivi_elemento(wy, t.tipo(m), tabella_tracciato::valore_origine(m, true));
+  }
+  scrivi_calcolati(w, wy, t, f.calcolati);
+  scrivi_vuoti(w, f.vuoti);
+  scrivi_vuoti(wy, f.vuoti);
+  wy.svuota();
 }
 
 Status Form1::scrivi_file_binari() {

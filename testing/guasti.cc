@@ -34,26 +34,35 @@ class FaultyWritableFile final : public WritableFile {
       : fs_(fs), base_(std::move(base)), path_(std::move(path)) {}
 
   Status append(std::string_view data) override {
-    bool eseguita = false;
-    const int err = fs_.annota({operazione_fs::scrivi, path_, "", data.size()}, &eseguita);
-    if (err != 0 && !eseguita) return status_da_errno(err, path_);
-    const size_t posto = fs_.spazio(data.size());
-    if (posto < data.size()) {
-      base_->append(data.substr(0, posto));
-      fs_.scritti_ += posto;
-      if (!fs_.chiamata_guasta_) fs_.chiamata_guasta_ = fs_.registro_.size() - 1;
-      return status_da_errno(ENOSPC, path_);
-    }
-    Status s = base_->append(data);
-    if (s.is_ok()) fs_.scritti_ += data.size();
-    if (err != 0) return status_da_errno(err, path_);
-    return s;
+    return scrivi(data, [this](std::string_view d) { return base_->append(d); });
+  }
+  Status write_at(uint64_t offset, std::string_view data) override {
+    return scrivi(data, [this, offset](std::string_view d) { return base_->write_at(offset, d); });
   }
 
   Status flush() override { return passa(operazione_fs::svuota, [this] { return base_->flush(); }); }
   Status close() override { return passa(operazione_fs::chiudi, [this] { return base_->close(); }); }
 
  private:
+  // A write is one call of the log wherever it lands in the file.
+  template <typename F>
+  Status scrivi(std::string_view data, F scrivi_sotto) {
+    bool eseguita = false;
+    const int err = fs_.annota({operazione_fs::scrivi, path_, "", data.size()}, &eseguita);
+    if (err != 0 && !eseguita) return status_da_errno(err, path_);
+    const size_t posto = fs_.spazio(data.size());
+    if (posto < data.size()) {
+      scrivi_sotto(data.substr(0, posto));
+      fs_.scritti_ += posto;
+      if (!fs_.chiamata_guasta_) fs_.chiamata_guasta_ = fs_.registro_.size() - 1;
+      return status_da_errno(ENOSPC, path_);
+    }
+    Status s = scrivi_sotto(data);
+    if (s.is_ok()) fs_.scritti_ += data.size();
+    if (err != 0) return status_da_errno(err, path_);
+    return s;
+  }
+
   template <typename F>
   Status passa(operazione_fs op, F esegui) {
     bool eseguita = false;
