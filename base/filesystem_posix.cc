@@ -29,35 +29,21 @@ class PosixWritableFile final : public WritableFile {
   }
 
   Status append(std::string_view data) override {
-    const uint64_t inizio = posizione_;
-    while (!data.empty()) {
-      ssize_t n = ::write(fd_, data.data(), data.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return status_da_errno(errno, path_);
-      }
-      data.remove_prefix(static_cast<size_t>(n));
-      posizione_ += static_cast<uint64_t>(n);
-    }
-    avvia_scrittura(inizio, posizione_);
-    return Status::ok();
+    Status s = scrivi_tutto(data, [this](const char* p, size_t n, uint64_t) { return ::write(fd_, p, n); });
+    if (!s.is_ok()) return s;
+    avvia_scrittura(posizione_, posizione_ + data.size());
+    posizione_ += data.size();
+    return s;
   }
 
   Status write_at(uint64_t offset, std::string_view data) override {
-    const uint64_t inizio = offset;
     if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max()) - data.size())
       return status_da_errno(EFBIG, path_);
-    while (!data.empty()) {
-      ssize_t n = ::pwrite(fd_, data.data(), data.size(), static_cast<off_t>(offset));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return status_da_errno(errno, path_);
-      }
-      data.remove_prefix(static_cast<size_t>(n));
-      offset += static_cast<uint64_t>(n);
-    }
-    avvia_scrittura(inizio, offset);
-    return Status::ok();
+    Status s = scrivi_tutto(data, [this, offset](const char* p, size_t n, uint64_t fatti) {
+      return ::pwrite(fd_, p, n, static_cast<off_t>(offset + fatti));
+    });
+    if (s.is_ok()) avvia_scrittura(offset, offset + data.size());
+    return s;
   }
 
   Status flush() override {
@@ -73,6 +59,21 @@ class PosixWritableFile final : public WritableFile {
   }
 
  private:
+  // All of `data`, through `scrivi(p, n, fatti)` for what is left from byte
+  // `fatti` on, however little each call takes.
+  template <typename F>
+  Status scrivi_tutto(std::string_view data, F scrivi) {
+    for (uint64_t fatti = 0; fatti < data.size();) {
+      const ssize_t n = scrivi(data.data() + fatti, data.size() - fatti, fatti);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return status_da_errno(errno, path_);
+      }
+      fatti += static_cast<uint64_t>(n);
+    }
+    return Status::ok();
+  }
+
   // Each whole megabyte written is handed to the disk at once, without
   // waiting: a long plan is then mostly on the disk while the rest is
   // computed, and the flush at the end waits for less. It is only a start;

@@ -1,7 +1,5 @@
 #include "base/scrittura.h"
 
-#include "base/memoria.h"
-
 #include <random>
 
 namespace binario {
@@ -13,36 +11,12 @@ Status Scrittore::svuota() {
   return status_;
 }
 
-bool Scrittore::entra(size_t n) {
-  if (soglia_ < kCapacita) {
-    soglia_ = kCapacita;
-    prepara_pagine(buffer_.get() + kPrimaSoglia, kCapacita - kPrimaSoglia);
-  }
-  return usato_ + n <= kCapacita;
-}
-
-size_t Scrittore::fino_al_blocco(uint64_t inizio, size_t n) {
-  const uint64_t fine = (inizio + n) / kBlocco * kBlocco;
-  return fine > inizio ? static_cast<size_t>(fine - inizio) : 0;
-}
-
 void Scrittore::scarica() {
   const size_t intere = fino_al_blocco(scritti_, usato_);
   if (status_.is_ok() && intere != 0) status_ = file_.append(std::string_view(buffer_.get(), intere));
   scritti_ += intere;
   std::memmove(buffer_.get(), buffer_.get() + intere, usato_ - intere);
   usato_ -= intere;
-}
-
-ScrittoreAPosizione::ScrittoreAPosizione(Scrittore& principale, uint64_t inizio)
-    : principale_(principale), buffer_(new char[Scrittore::kCapacita]), inizio_(inizio) {}
-
-bool ScrittoreAPosizione::entra(size_t n) {
-  if (soglia_ < Scrittore::kCapacita) {
-    soglia_ = Scrittore::kCapacita;
-    prepara_pagine(buffer_.get() + Scrittore::kPrimaSoglia, Scrittore::kCapacita - Scrittore::kPrimaSoglia);
-  }
-  return usato_ + n <= Scrittore::kCapacita;
 }
 
 void ScrittoreAPosizione::scrivi(size_t n) {
@@ -52,12 +26,6 @@ void ScrittoreAPosizione::scrivi(size_t n) {
   std::memmove(buffer_.get(), buffer_.get() + n, usato_ - n);
   usato_ -= n;
 }
-
-// Only the first write, which starts where the column does, may begin
-// inside a block.
-void ScrittoreAPosizione::scarica() { scrivi(Scrittore::fino_al_blocco(inizio_, usato_)); }
-
-void ScrittoreAPosizione::svuota() { scrivi(usato_); }
 
 void Scrittore::put_oltre(const char* p, size_t n) {
   while (usato_ + n > kCapacita) {
